@@ -1,0 +1,89 @@
+// The small interfaces behind which the windows, the clock, the board and the dialogs sit, so
+// that the engine and the editor commands run without Qt and tests can drive a whole day.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tollvane {
+
+// A reading of the local clock. localSeconds counts seconds since 1970-01-01 00:00:00 in
+// local time (UTC seconds plus the zone offset in force), so calendar fields follow from it
+// without any time-zone lookup and a DST change shows up as a jump.
+struct LocalTime {
+  int64_t localSeconds = 0;
+  int millisecond = 0;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual LocalTime now() const = 0;
+};
+
+// The USB-IO board as the bell engine uses it. Results of the writes are ignored by design.
+class Board {
+ public:
+  virtual ~Board() = default;
+  virtual void outputOn() = 0;   // long report 02 00 .., then port 1 := 0x00
+  virtual void outputOff() = 0;  // long report 02 01 .., then port 1 := 0x01
+  virtual int init() = 0;        // 0 = board ready, 1 = not found
+};
+
+// A window timer: changing the interval of a running timer restarts it, setting the same
+// interval again does not; enabling an enabled timer does nothing; interval 0 never fires.
+class BellTimer {
+ public:
+  virtual ~BellTimer() = default;
+  virtual void setInterval(int milliseconds) = 0;
+  virtual int interval() const = 0;
+  virtual void setEnabled(bool enabled) = 0;
+  virtual bool enabled() const = 0;
+};
+
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+// Modal message boxes. The first button of each set is the default.
+class Prompts {
+ public:
+  virtual ~Prompts() = default;
+  virtual Answer ask(const std::string& text, const std::string& caption, Buttons buttons) = 0;
+};
+
+// The schedule file dialogs: filter "Tollvane|*.txt", default extension "txt".
+// An empty optional means the operator cancelled.
+class FileDialogs {
+ public:
+  virtual ~FileDialogs() = default;
+  virtual std::optional<std::string> openSchedule() = 0;
+  virtual std::optional<std::string> saveSchedule(const std::string& currentFile) = 0;
+};
+
+// What the engine and the editor commands see of the main window.
+class MainView {
+ public:
+  virtual ~MainView() = default;
+
+  virtual std::string button1Caption() const = 0;
+  virtual void setButton1Caption(const std::string& caption) = 0;
+  virtual std::string button2Caption() const = 0;
+  virtual void setButton2Caption(const std::string& caption) = 0;
+  virtual void setButton3Visible(bool visible) = 0;
+  virtual void setCheckBox1Checked(bool checked) = 0;
+  virtual void clearMemo1() = 0;
+  virtual void appendMemo1(const std::string& line) = 0;
+  virtual void setLabel3(const std::string& text) = 0;
+  virtual void setLabel61(const std::string& text) = 0;
+  // Pages by timetable number: 1..7 = Sun..Sat, 8 = common.
+  virtual void setActivePage(int timetable) = 0;
+  virtual int activePage() const = 0;
+
+  virtual void setCaption(const std::string& caption) = 0;
+  virtual void setSave1Enabled(bool enabled) = 0;
+  virtual void setPaste1Enabled(bool enabled) = 0;
+  virtual void bringToFront() = 0;
+};
+
+}  // namespace tollvane

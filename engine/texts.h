@@ -1,0 +1,22 @@
+// Captions and messages shared by the engine, the editor commands and the windows.
+#pragma once
+
+namespace tollvane::text {
+
+// The main window's caption as built; every caption change starts from it.
+inline constexpr const char* kApplicationTitle = "Tollvane Ver1.7 © Tollvane developers ";
+// The application object's own title, used by the error box.
+inline constexpr const char* kProductName = "Tollvane";
+
+inline constexpr const char* kArm = "開　始";       // not armed
+inline constexpr const char* kDisarm = "停　止";    // armed
+inline constexpr const char* kForce = "強　制";
+inline constexpr const char* kForceStop = "強制停止";
+
+inline constexpr const char* kConfirm = "確認";
+inline constexpr const char* kWarning = "警告";
+inline constexpr const char* kChoice = "選択";
+
+inline constexpr const char* kAutosaveFile = "dorrel.dat";
+
+}  // namespace tollvane::text
