@@ -1,0 +1,1 @@
+#include "engine/bell_engine.h"

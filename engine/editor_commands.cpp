@@ -1,0 +1,1 @@
+#include "engine/editor_commands.h"

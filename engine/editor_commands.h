@@ -1,0 +1,57 @@
+// The main window's file commands, tab copy and paste, and its start and close steps, without
+// any window: New, Open, Save, Save As, dropped files, Copy, Paste, FormCreate, FormShow,
+// FormCloseQuery.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/interfaces.h"
+#include "engine/week_schedule.h"
+#include "schedule/page_texts.h"
+#include "schedule/schedule_file.h"
+
+namespace tollvane {
+
+struct EditorParts {
+  ProgramData& data;
+  PageTexts& pages;
+  MainView& view;
+  Prompts& prompts;
+  FileDialogs& dialogs;
+  Board& board;
+  const Clock& clock;
+};
+
+class EditorCommands {
+ public:
+  explicit EditorCommands(const EditorParts& parts);
+
+  // Start and close.
+  void FormCreate(const std::string& settingsPath);  // settings, today's page, output off, reset
+  void FormShow(const std::string& autosavePath);    // offer to reload the last schedule
+  bool FormCloseQuery(const std::string& autosavePath);  // true when the window may close
+
+  // File menu and dropped files.
+  void N1Click();
+  void Open1Click();
+  void Save1Click();
+  void SaveAs1Click();
+  void DropFiles(const std::vector<std::string>& files);
+  void OpenScheduleFile(const std::string& path);
+
+  // Context menu of the page control.
+  void Copy1Click();
+  void Paste1Click();
+
+  const std::string& currentFile() const { return currentFile_; }
+  const LineBuffer& lineBuffer() const { return memo2_; }
+
+ private:
+  EditorParts p_;
+  LineBuffer memo2_;
+  std::string currentFile_;
+  int copySource_ = 0;
+};
+
+}  // namespace tollvane

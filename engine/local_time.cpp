@@ -1,0 +1,1 @@
+#include "engine/local_time.h"
