@@ -1,0 +1,390 @@
+#include "settings/profile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace tollvane {
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) {
+    s.remove_prefix(1);
+  }
+  while (!s.empty() && IsBlank(s.back())) {
+    s.remove_suffix(1);
+  }
+  return s;
+}
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool IsWrappedInQuotes(std::string_view s) {
+  return s.size() >= 2 && s.front() == '"' && s.back() == '"';
+}
+
+bool HasLineBreakOrNul(std::string_view s) {
+  return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+std::string ValueOf(std::string_view text) {
+  std::string_view v = Trim(text.substr(text.find('=') + 1));
+  if (IsWrappedInQuotes(v)) {
+    v = v.substr(1, v.size() - 2);
+  }
+  if (v.size() > kMaxProfileValueBytes) {
+    v = v.substr(0, kMaxProfileValueBytes);
+  }
+  return std::string(v);
+}
+
+std::string StoredValue(std::string_view value) {
+  if (IsWrappedInQuotes(value)) {
+    return "\"" + std::string(value) + "\"";
+  }
+  return std::string(value);
+}
+
+// Closes a descriptor on every path out.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+  }
+  int get() const { return fd_; }
+  // Closes now so that a failing close (a late write error) is seen.
+  bool close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+enum class ReadResult { kOk, kMissing, kFailed };
+
+// Reads a whole regular file. O_NONBLOCK keeps a FIFO planted at the path from hanging us.
+ReadResult ReadFileBytes(const std::string& path, std::string& out, struct stat& info) {
+  out.clear();
+  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0) {
+    return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+  }
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return ReadResult::kFailed;
+  }
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return ReadResult::kFailed;
+    }
+    if (n == 0) {
+      return ReadResult::kOk;
+    }
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// A symbolic link is followed, so that a linked settings file is updated and stays linked.
+std::string ResolveTarget(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+    return path;
+  }
+  std::error_code error;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+  return error ? path : resolved.string();
+}
+
+// Writes bytes to a new file beside target and renames it over target.
+bool ReplaceFile(const std::string& target, std::string_view bytes, const struct stat* existing) {
+  const std::filesystem::path targetPath(target);
+  std::filesystem::path folder = targetPath.parent_path();
+  if (folder.empty()) {
+    folder = ".";
+  }
+  static std::atomic<unsigned> counter{0};
+  std::string temporary;
+  int raw = -1;
+  for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
+    temporary = (folder / ("." + targetPath.filename().string() + "." + std::to_string(::getpid()) +
+                           "." + std::to_string(counter++) + ".tmp"))
+                    .string();
+    // Mode 0666 lets the umask decide for a new file, as a plain create would.
+    raw = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (raw < 0 && errno != EEXIST) {
+      return false;
+    }
+  }
+  if (raw < 0) {
+    return false;
+  }
+  Fd fd(raw);
+  bool ok = WriteAll(fd.get(), bytes);
+  if (ok && existing != nullptr) {
+    // Keep the owner when an administrator edits a user's file; only root may, so a refusal
+    // is expected and harmless.
+    if (::fchown(fd.get(), existing->st_uid, existing->st_gid) != 0) {
+      errno = 0;
+    }
+    ok = ::fchmod(fd.get(), existing->st_mode & 07777) == 0;
+  }
+  ok = ok && ::fsync(fd.get()) == 0;
+  ok = fd.close() && ok;
+  ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  // Make the rename itself durable; the file is already complete, so a failure here is not
+  // reported.
+  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) {
+    ::fsync(dir.get());
+  }
+  return true;
+}
+
+}  // namespace
+
+// What a line is, judged by its trimmed text.
+Profile::Line Profile::MakeLine(std::string text, std::string eol) {
+  Line line{std::move(text), std::move(eol), Kind::kOther, {}};
+  const std::string_view t = Trim(line.text);
+  if (t.empty()) {
+    line.kind = Kind::kBlank;
+  } else if (t.front() == ';' || t.front() == '#') {
+    line.kind = Kind::kComment;
+  } else if (t.front() == '[') {
+    const std::size_t close = t.find(']');
+    if (close != std::string_view::npos) {
+      line.kind = Kind::kSection;
+      line.name = Trim(t.substr(1, close - 1));
+    }
+  } else if (const std::size_t eq = t.find('='); eq != std::string_view::npos) {
+    const std::string_view key = Trim(t.substr(0, eq));
+    if (!key.empty()) {
+      line.kind = Kind::kKey;
+      line.name = key;
+    }
+  }
+  return line;
+}
+
+Profile Profile::Parse(std::string_view bytes) {
+  Profile profile;
+  if (bytes.substr(0, kBom.size()) == kBom) {
+    profile.bom_ = std::string(kBom);
+    bytes.remove_prefix(kBom.size());
+  }
+  while (!bytes.empty()) {
+    const std::size_t lf = bytes.find('\n');
+    std::string_view text = bytes.substr(0, lf);
+    std::string eol;
+    if (lf == std::string_view::npos) {
+      bytes = {};
+    } else {
+      eol = "\n";
+      if (!text.empty() && text.back() == '\r') {
+        text.remove_suffix(1);
+        eol = "\r\n";
+      }
+      bytes.remove_prefix(lf + 1);
+    }
+    profile.lines_.push_back(MakeLine(std::string(text), std::move(eol)));
+  }
+  return profile;
+}
+
+Profile Profile::Load(const std::string& path) {
+  std::string bytes;
+  struct stat info {};
+  if (ReadFileBytes(path, bytes, info) != ReadResult::kOk) {
+    return Profile();
+  }
+  return Parse(bytes);
+}
+
+std::size_t Profile::findSection(std::string_view section) const {
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    if (lines_[i].kind == Kind::kSection && SameName(lines_[i].name, section)) {
+      return i;
+    }
+  }
+  return lines_.size();
+}
+
+std::size_t Profile::sectionEnd(std::size_t header) const {
+  std::size_t i = header + 1;
+  while (i < lines_.size() && lines_[i].kind != Kind::kSection) {
+    ++i;
+  }
+  return i;
+}
+
+std::string Profile::newline() const {
+  for (const Line& line : lines_) {
+    if (!line.eol.empty()) {
+      return line.eol;
+    }
+  }
+  return "\n";
+}
+
+std::optional<std::string> Profile::value(std::string_view section, std::string_view key) const {
+  const std::size_t header = findSection(section);
+  if (header == lines_.size()) {
+    return std::nullopt;
+  }
+  const std::size_t end = sectionEnd(header);
+  for (std::size_t i = header + 1; i < end; ++i) {
+    if (lines_[i].kind == Kind::kKey && SameName(lines_[i].name, key)) {
+      return ValueOf(lines_[i].text);
+    }
+  }
+  return std::nullopt;
+}
+
+bool Profile::set(std::string_view section, std::string_view key, std::string_view value) {
+  // A line break would end the line early and plant whatever follows as further keys.
+  if (HasLineBreakOrNul(section) || HasLineBreakOrNul(key) || HasLineBreakOrNul(value)) {
+    return false;
+  }
+  if (Trim(section) != section || section.empty() || section.find(']') != std::string_view::npos) {
+    return false;
+  }
+  if (Trim(key) != key || key.empty() || key.find('=') != std::string_view::npos ||
+      key.front() == ';' || key.front() == '#' || key.front() == '[') {
+    return false;
+  }
+  const std::string eol = newline();
+  const std::string stored = StoredValue(value);
+  const std::size_t header = findSection(section);
+  if (header == lines_.size()) {
+    if (!lines_.empty()) {
+      if (lines_.back().eol.empty()) {
+        lines_.back().eol = eol;
+      }
+      if (lines_.back().kind != Kind::kBlank) {
+        lines_.push_back(MakeLine("", eol));
+      }
+    }
+    lines_.push_back(MakeLine("[" + std::string(section) + "]", eol));
+    lines_.push_back(MakeLine(std::string(key) + "=" + stored, eol));
+    return true;
+  }
+  const std::size_t end = sectionEnd(header);
+  std::size_t lastKey = header;
+  for (std::size_t i = header + 1; i < end; ++i) {
+    if (lines_[i].kind != Kind::kKey) {
+      continue;
+    }
+    if (SameName(lines_[i].name, key)) {
+      // Keep the line's own spelling of the key and its spacing around "=".
+      std::string& text = lines_[i].text;
+      std::size_t cut = text.find('=') + 1;
+      if (!stored.empty()) {
+        while (cut < text.size() && (text[cut] == ' ' || text[cut] == '\t')) {
+          ++cut;
+        }
+      }
+      text = text.substr(0, cut) + stored;
+      return true;
+    }
+    lastKey = i;
+  }
+  if (lines_[lastKey].eol.empty()) {
+    lines_[lastKey].eol = eol;
+  }
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastKey + 1),
+                MakeLine(std::string(key) + "=" + stored, eol));
+  return true;
+}
+
+std::string Profile::bytes() const {
+  std::string out = bom_;
+  for (const Line& line : lines_) {
+    out += line.text;
+    out += line.eol;
+  }
+  return out;
+}
+
+std::string ReadProfileString(const std::string& path, std::string_view section,
+                              std::string_view key, std::string_view defaultValue) {
+  return Profile::Load(path).value(section, key).value_or(std::string(defaultValue));
+}
+
+bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
+                        std::string_view value) {
+  const std::string target = ResolveTarget(path);
+  std::string bytes;
+  struct stat info {};
+  const ReadResult read = ReadFileBytes(target, bytes, info);
+  if (read == ReadResult::kFailed) {
+    return false;
+  }
+  // The rename would replace a read-only file as if it were writable.
+  if (read == ReadResult::kOk && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+    return false;
+  }
+  Profile profile = Profile::Parse(bytes);
+  if (!profile.set(section, key, value)) {
+    return false;
+  }
+  return ReplaceFile(target, profile.bytes(), read == ReadResult::kOk ? &info : nullptr);
+}
+
+}  // namespace tollvane
