@@ -1,1 +1,216 @@
 #include "engine/editor_commands.h"
+
+#include <exception>
+#include <optional>
+
+#include "engine/arming.h"
+#include "engine/local_time.h"
+#include "engine/texts.h"
+#include "schedule/tabs.h"
+#include "settings/settings_file.h"
+
+namespace tollvane {
+
+namespace {
+
+constexpr const char* kReloadQuestion = "閉じる前のデータを読み込みますか";
+constexpr const char* kReloadedCaption = "直前のデータ";
+constexpr const char* kCloseQuestion =
+    "チャイムは鳴らなくなります。\n閉じる前にこの設定を保存します。";
+constexpr const char* kNewQuestion = "新規に作成します。\n表示されているデータは消えます";
+constexpr const char* kOverwriteQuestion = "上書きしますか？(追加の場合はキャンセル)";
+constexpr const char* kCannotOpen = "ファイルがオープンできません";
+
+// The drop service hands the name over in a buffer of 1024 bytes, terminator included.
+constexpr std::size_t kMaxDroppedNameBytes = 1023;
+
+// Mon..Fri are timetables 2..6; the copy source numbers them 1..5.
+constexpr int kFirstWeekday = 2;
+constexpr int kLastWeekday = 6;
+
+bool IsWeekdayPage(int timetable) {
+  return timetable >= kFirstWeekday && timetable <= kLastWeekday;
+}
+
+std::string FileNameOnly(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string CaptionFor(const std::string& path) {
+  return std::string(text::kApplicationTitle) + FileNameOnly(path);
+}
+
+}  // namespace
+
+EditorCommands::EditorCommands(const EditorParts& parts) : p_(parts) {}
+
+void EditorCommands::FormCreate(const std::string& settingsPath) {
+  ReadSettings(settingsPath, p_.data.soundTable, p_.data.holidayList);
+  p_.view.setActivePage(BreakDown(p_.clock.now().localSeconds).weekday);
+  p_.board.outputOff();
+  ResetWeekSchedule(p_.data.weekSchedule);
+}
+
+void EditorCommands::FormShow(const std::string& autosavePath) {
+  // Nothing here may stop the start: a missing or broken auto-save file just means no reload.
+  try {
+    LoadLines(memo2_, autosavePath);
+    if (p_.prompts.ask(kReloadQuestion, text::kConfirm, Buttons::YesNo) == Answer::Yes) {
+      // A conversion error leaves the records before it in the WeekSchedule and the pages as
+      // they were; the next reset (arming, New, Open, Save) clears them.
+      ParseScheduleRecords(memo2_, p_.data.weekSchedule);
+      LoadAllTabs(p_.data.weekSchedule, p_.pages);
+      ResetWeekSchedule(p_.data.weekSchedule);
+      p_.view.setCaption(std::string(text::kApplicationTitle) + kReloadedCaption);
+      memo2_.clear();
+    }
+  } catch (const std::exception&) {
+  }
+  p_.view.bringToFront();
+}
+
+bool EditorCommands::FormCloseQuery(const std::string& autosavePath) {
+  const Answer answer = p_.prompts.ask(kCloseQuestion, text::kWarning, Buttons::YesNoCancel);
+  if (answer == Answer::No) {
+    return true;
+  }
+  if (answer != Answer::Yes) {
+    return false;
+  }
+  memo2_.clear();
+  // Gathered into a copy: the file is the same, but when the save fails and the window stays
+  // open, the WeekSchedule keeps what it held (reset or the armed copy) instead of the pages.
+  WeekSchedule gathered = p_.data.weekSchedule;
+  GatherAllTabs(gathered, p_.pages);
+  BuildScheduleLines(gathered, memo2_);
+  StoreLines(memo2_, autosavePath);
+  memo2_.clear();
+  return true;
+}
+
+void EditorCommands::N1Click() {
+  if (p_.prompts.ask(kNewQuestion, text::kWarning, Buttons::OkCancel) != Answer::Ok) {
+    return;
+  }
+  ResetWeekSchedule(p_.data.weekSchedule);
+  LoadAllTabs(p_.data.weekSchedule, p_.pages);
+  currentFile_.clear();
+  SetSave1Enabled(false);
+  p_.view.setCaption(text::kApplicationTitle);
+}
+
+void EditorCommands::Open1Click() {
+  // Before the dialog, so nothing armed rings while the operator chooses, cancel or not.
+  if (IsArmed(p_.view)) {
+    Disarm(p_.data.weekSchedule, p_.view);
+  }
+  const std::optional<std::string> chosen = p_.dialogs.openSchedule();
+  if (!chosen) {
+    return;
+  }
+  currentFile_ = *chosen;
+  SetSave1Enabled(true);
+  LoadLines(memo2_, currentFile_);
+  p_.view.setCaption(CaptionFor(currentFile_));
+  ReadScheduleFile(ReadMode::Overwrite, memo2_, p_.data.weekSchedule, p_.pages);
+  memo2_.clear();
+}
+
+void EditorCommands::Save1Click() {
+  // Save1 is disabled until a file is opened; a stray shortcut must not write to "".
+  if (!save1Enabled_) {
+    return;
+  }
+  BuildLinesForSave();
+  StoreLines(memo2_, currentFile_);
+}
+
+void EditorCommands::SaveAs1Click() {
+  BuildLinesForSave();
+  const std::optional<std::string> chosen = p_.dialogs.saveSchedule(currentFile_);
+  if (!chosen) {
+    return;
+  }
+  currentFile_ = *chosen;
+  StoreLines(memo2_, currentFile_);
+  p_.view.setCaption(CaptionFor(currentFile_));
+}
+
+void EditorCommands::BuildLinesForSave() {
+  // While armed the armed copy is what gets saved; otherwise the pages, after which the
+  // WeekSchedule goes back to the reset state that keeps an unarmed system silent.
+  const bool armed = IsArmed(p_.view);
+  if (!armed) {
+    GatherAllTabs(p_.data.weekSchedule, p_.pages);
+  }
+  BuildScheduleLines(p_.data.weekSchedule, memo2_);
+  if (!armed) {
+    ResetWeekSchedule(p_.data.weekSchedule);
+  }
+}
+
+void EditorCommands::DropFiles(const std::vector<std::string>& files) {
+  if (files.empty()) {
+    return;
+  }
+  p_.view.bringToFront();
+  const std::string& name = files.front();
+  if (name.size() > kMaxDroppedNameBytes) {
+    p_.prompts.ask(kCannotOpen, text::kWarning, Buttons::Ok);
+    return;
+  }
+  try {
+    OpenScheduleFile(name);
+  } catch (const std::exception&) {
+    p_.prompts.ask(kCannotOpen, text::kWarning, Buttons::Ok);
+  }
+}
+
+void EditorCommands::OpenScheduleFile(const std::string& path) {
+  if (IsArmed(p_.view)) {
+    Disarm(p_.data.weekSchedule, p_.view);
+  }
+  LoadLines(memo2_, path);
+  if (p_.prompts.ask(kOverwriteQuestion, text::kChoice, Buttons::YesNo) == Answer::Yes) {
+    ReadScheduleFile(ReadMode::Overwrite, memo2_, p_.data.weekSchedule, p_.pages);
+    p_.view.setCaption(CaptionFor(path));
+    currentFile_ = path;
+    SetSave1Enabled(true);
+  } else {
+    ReadScheduleFile(ReadMode::Append, memo2_, p_.data.weekSchedule, p_.pages);
+  }
+  memo2_.clear();
+}
+
+void EditorCommands::Copy1Click() {
+  const int page = p_.view.activePage();
+  if (!IsWeekdayPage(page)) {
+    return;
+  }
+  copySource_ = page - kFirstWeekday + 1;
+  p_.view.setPaste1Enabled(true);
+  GatherTab(p_.data.weekSchedule, p_.pages, page);
+}
+
+void EditorCommands::Paste1Click() {
+  const int page = p_.view.activePage();
+  // Paste1 stays disabled until the first Copy; reloading the page from an uncopied
+  // Timetable would throw away what it shows.
+  if (!IsWeekdayPage(page) || copySource_ == 0) {
+    return;
+  }
+  const int target = page - kFirstWeekday + 1;
+  if (copySource_ != target) {
+    const int source = copySource_ + kFirstWeekday - 1;
+    p_.data.weekSchedule.timetables[page - 1] = p_.data.weekSchedule.timetables[source - 1];
+  }
+  LoadTab(p_.data.weekSchedule, p_.pages, page);
+}
+
+void EditorCommands::SetSave1Enabled(bool enabled) {
+  save1Enabled_ = enabled;
+  p_.view.setSave1Enabled(enabled);
+}
+
+}  // namespace tollvane

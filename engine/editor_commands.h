@@ -48,10 +48,14 @@ class EditorCommands {
   const LineBuffer& lineBuffer() const { return memo2_; }
 
  private:
+  void BuildLinesForSave();
+  void SetSave1Enabled(bool enabled);
+
   EditorParts p_;
   LineBuffer memo2_;
   std::string currentFile_;
-  int copySource_ = 0;
+  int copySource_ = 0;         // 0 = nothing copied, else 1..5 = Mon..Fri
+  bool save1Enabled_ = false;  // mirrors the menu item, which the view does not report back
 };
 
 }  // namespace tollvane
