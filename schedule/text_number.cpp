@@ -62,7 +62,9 @@ int32_t StrToInt32(const std::string& text) {
   return static_cast<int32_t>(negative ? -value : value);
 }
 
-int32_t TextToNumber(const std::string& text) { return text.empty() ? 0 : StrToInt32(text); }
+int32_t TextToNumber(const std::string& text) {
+  return text.empty() ? 0 : StrToInt32(text);
+}
 
 int32_t TextToSoundNumber(const std::string& text) {
   if (text.empty()) {
