@@ -1,0 +1,35 @@
+# libusbio must export exactly the 22 board functions plus the usbio_host_ steps.
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+  OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(board_functions)
+set(unexpected)
+foreach(line ${lines})
+  string(REGEX REPLACE "^[0-9a-fA-F]* *[A-Za-z] " "" name "${line}")
+  if(name MATCHES "^usbio_host_")
+    continue()
+  endif()
+  if(name MATCHES "^(uio_|uio2_)" OR name MATCHES "USBIO$")
+    list(APPEND board_functions ${name})
+  else()
+    list(APPEND unexpected ${name})
+  endif()
+endforeach()
+list(SORT board_functions)
+set(expected
+  closeUSBIO inputUSBIO openUSBIO outputUSBIO
+  uio2_Outin uio2_getSys uio2_inOut uio2_inp uio2_outIn uio2_setSys
+  uio_cmd uio_free uio_getDevs uio_getPid uio_getVid uio_inpAll uio_inpOutAll uio_inpW
+  uio_outAll uio_outInpAll uio_selDev uio_selId)
+list(SORT expected)
+if(NOT board_functions STREQUAL expected)
+  message(FATAL_ERROR "exported board functions differ:\n  got      ${board_functions}\n  expected ${expected}")
+endif()
+if(unexpected)
+  message(FATAL_ERROR "unexpected exports: ${unexpected}")
+endif()
+list(LENGTH board_functions count)
+message(STATUS "libusbio exports ${count} board functions")
