@@ -1,0 +1,432 @@
+#include "audio/gst_sound_player.h"
+
+#include <gst/gst.h>
+#include <gst/pbutils/pbutils.h>
+
+#include <atomic>
+#include <climits>
+#include <exception>
+#include <mutex>
+#include <utility>
+
+namespace tollvane {
+namespace {
+
+constexpr char kNoDeviceText[] = "MCI デバイスがありません";
+constexpr char kUnknownErrorText[] = "原因不明のエラー";
+
+constexpr GstClockTime kPrerollTimeoutNs = 5 * GST_SECOND;
+// An element posts its ERROR on the bus on its own thread, so it can arrive just after the
+// state change has been reported as failed.
+constexpr GstClockTime kErrorGraceNs = 500 * GST_MSECOND;
+constexpr GstClockTime kStateTimeoutNs = 5 * GST_SECOND;
+constexpr GstClockTime kDiscoverTimeoutNs = 5 * GST_SECOND;
+// A waiting play gives up this long after the sound should have ended.
+constexpr gint64 kWaitingPlaySlackUs = 10 * G_USEC_PER_SEC;
+constexpr GstClockTime kWaitingPlayPollNs = 100 * GST_MSECOND;
+
+// playbin's GstPlayFlags: sound only, so a file with pictures still plays without a window.
+constexpr guint kPlayFlagAudio = 1u << 1;
+constexpr guint kPlayFlagSoftVolume = 1u << 4;
+
+struct ObjectUnref {
+  void operator()(gpointer object) const { gst_object_unref(object); }
+};
+template <typename T>
+using GstPtr = std::unique_ptr<T, ObjectUnref>;
+
+// Teardown is always state NULL first: it joins the streaming threads before the last unref.
+struct PipelineRelease {
+  void operator()(GstElement* pipeline) const {
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+  }
+};
+using PipelinePtr = std::unique_ptr<GstElement, PipelineRelease>;
+
+struct GObjectUnref {
+  void operator()(gpointer object) const { g_object_unref(object); }
+};
+struct MessageUnref {
+  void operator()(GstMessage* message) const { gst_message_unref(message); }
+};
+using MessagePtr = std::unique_ptr<GstMessage, MessageUnref>;
+struct ErrorFree {
+  void operator()(GError* error) const { g_error_free(error); }
+};
+using ErrorPtr = std::unique_ptr<GError, ErrorFree>;
+struct GFree {
+  void operator()(gpointer memory) const { g_free(memory); }
+};
+using GCharPtr = std::unique_ptr<gchar, GFree>;
+
+std::string textOf(const GError* error) {
+  if (error == nullptr || error->message == nullptr || *error->message == '\0') {
+    return kUnknownErrorText;
+  }
+  return error->message;
+}
+
+// GStreamer's own (translated) text for one of its error codes.
+std::string gstText(GQuark domain, gint code) {
+  GCharPtr text(gst_error_get_message(domain, code));
+  return text && *text ? std::string(text.get()) : std::string(kUnknownErrorText);
+}
+
+// gst_init exactly once per process, from whichever thread opens first.
+const std::string& initError() {
+  static std::once_flag once;
+  static std::string error;
+  std::call_once(once, [] {
+    GError* raw = nullptr;
+    if (!gst_init_check(nullptr, nullptr, &raw)) {
+      ErrorPtr failure(raw);
+      error = textOf(failure.get());
+      return;
+    }
+    gst_pb_utils_init();
+  });
+  return error;
+}
+
+std::string errorText(GstMessage* message) {
+  GError* raw = nullptr;
+  gst_message_parse_error(message, &raw, nullptr);
+  ErrorPtr error(raw);
+  return textOf(error.get());
+}
+
+// Discards what is queued before the first ERROR; use it only where the sound has failed.
+std::string takeErrorText(GstBus* bus, GstClockTime timeout) {
+  MessagePtr message(gst_bus_timed_pop_filtered(bus, timeout, GST_MESSAGE_ERROR));
+  return message ? errorText(message.get()) : std::string(kUnknownErrorText);
+}
+
+int toMilliseconds(GstClockTime ns) {
+  const GstClockTime ms = (ns + GST_MSECOND / 2) / GST_MSECOND;
+  return ms > static_cast<GstClockTime>(INT_MAX) ? INT_MAX : static_cast<int>(ms);
+}
+
+// A constant-bitrate MP3 without a length header has no duration while prerolled; the
+// discoverer scans further into the file and estimates one. 0 when nothing knows it.
+int discoveredLength(const std::string& uri) {
+  GError* raw = nullptr;
+  std::unique_ptr<GstDiscoverer, GObjectUnref> discoverer(
+      gst_discoverer_new(kDiscoverTimeoutNs, &raw));
+  ErrorPtr createError(raw);
+  if (!discoverer)
+    return 0;
+  raw = nullptr;
+  std::unique_ptr<GstDiscovererInfo, GObjectUnref> info(
+      gst_discoverer_discover_uri(discoverer.get(), uri.c_str(), &raw));
+  ErrorPtr discoverError(raw);
+  if (!info)
+    return 0;
+  const GstClockTime ns = gst_discoverer_info_get_duration(info.get());
+  return GST_CLOCK_TIME_IS_VALID(ns) ? toMilliseconds(ns) : 0;
+}
+
+GstBusSyncReply markEnd(GstBus*, GstMessage* message, gpointer atEnd) {
+  if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
+    static_cast<std::atomic<bool>*>(atEnd)->store(true);
+  }
+  return GST_BUS_PASS;
+}
+
+GstElement* makeSink(const std::string& description, GError** error) {
+  if (description.empty())
+    return gst_element_factory_make("autoaudiosink", nullptr);
+  return gst_parse_bin_from_description(description.c_str(), TRUE, error);
+}
+
+}  // namespace
+
+// One prerolled playbin. Members are declared so that the pipeline goes first: its state NULL
+// stops the streaming threads that write atEnd.
+struct GstSoundPlayer::OpenSound {
+  OpenSound(const std::string& fileName, const std::string& sinkDescription);
+  ~OpenSound() {
+    if (watching)
+      gst_bus_remove_watch(bus.get());
+  }
+  OpenSound(const OpenSound&) = delete;
+  OpenSound& operator=(const OpenSound&) = delete;
+
+  // Set on a streaming thread the moment EOS is posted, so play knows to rewind even when
+  // nobody has dispatched the message yet.
+  std::atomic<bool> atEnd{false};
+  bool failed = false;  // an ERROR ended playback; the pipeline needs a reset to play again
+  bool watching = false;
+  std::string uri;
+  std::optional<int> discoveredMs;
+  GstPtr<GstBus> bus;
+  PipelinePtr pipeline;
+};
+
+GstSoundPlayer::OpenSound::OpenSound(const std::string& fileName,
+                                     const std::string& sinkDescription) {
+  if (const std::string& failure = initError(); !failure.empty())
+    throw EMCIDeviceError(failure);
+  // gst_filename_to_uri("") would name the current folder.
+  if (fileName.empty()) {
+    throw EMCIDeviceError(gstText(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND));
+  }
+  GError* raw = nullptr;
+  GCharPtr fileUri(gst_filename_to_uri(fileName.c_str(), &raw));
+  ErrorPtr uriError(raw);
+  if (!fileUri)
+    throw EMCIDeviceError(textOf(uriError.get()));
+  uri = fileUri.get();
+
+  GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+  if (playbin == nullptr) {
+    throw EMCIDeviceError(gstText(GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN));
+  }
+  pipeline.reset(GST_ELEMENT(gst_object_ref_sink(playbin)));
+
+  raw = nullptr;
+  GstElement* made = makeSink(sinkDescription, &raw);
+  ErrorPtr sinkError(raw);
+  GstPtr<GstElement> sink(made != nullptr ? GST_ELEMENT(gst_object_ref_sink(made)) : nullptr);
+  if (!sink || sinkError) {
+    throw EMCIDeviceError(sinkError ? textOf(sinkError.get())
+                                    : gstText(GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN));
+  }
+  g_object_set(pipeline.get(), "uri", uri.c_str(), "audio-sink", sink.get(), "flags",
+               kPlayFlagAudio | kPlayFlagSoftVolume, nullptr);
+
+  bus.reset(gst_element_get_bus(pipeline.get()));
+  gst_bus_set_sync_handler(bus.get(), markEnd, &atEnd, nullptr);
+
+  GstStateChangeReturn result = gst_element_set_state(pipeline.get(), GST_STATE_PAUSED);
+  if (result == GST_STATE_CHANGE_ASYNC) {
+    result = gst_element_get_state(pipeline.get(), nullptr, nullptr, kPrerollTimeoutNs);
+  }
+  if (result == GST_STATE_CHANGE_FAILURE || result == GST_STATE_CHANGE_ASYNC) {
+    throw EMCIDeviceError(takeErrorText(bus.get(), kErrorGraceNs));
+  }
+  // A file that prerolls without any sound in it (a text or picture file) is no sound file.
+  gint audioStreams = 0;
+  g_object_get(pipeline.get(), "n-audio", &audioStreams, nullptr);
+  if (audioStreams == 0) {
+    throw EMCIDeviceError(gstText(GST_STREAM_ERROR, GST_STREAM_ERROR_WRONG_TYPE));
+  }
+}
+
+GstSoundPlayer::GstSoundPlayer(std::string sinkDescription)
+    : sinkDescription_(std::move(sinkDescription)) {}
+
+GstSoundPlayer::~GstSoundPlayer() {
+  close();
+}
+
+void GstSoundPlayer::setFileName(const std::string& fileName) {
+  fileName_ = fileName;
+}
+
+const std::string& GstSoundPlayer::fileName() const {
+  return fileName_;
+}
+
+void GstSoundPlayer::open() {
+  close();
+  lastError_.clear();
+  try {
+    auto sound = std::make_unique<OpenSound>(fileName_, sinkDescription_);
+    // The watch runs on the opening thread's default main context: in the program that is
+    // the Qt event loop, which dispatches GLib sources.
+    sound->watching = gst_bus_add_watch(sound->bus.get(), &GstSoundPlayer::busWatch, this) != 0;
+    sound_ = std::move(sound);
+  } catch (const EMCIDeviceError& error) {
+    lastError_ = error.what();
+    throw;
+  }
+}
+
+bool GstSoundPlayer::isOpen() const {
+  return sound_ != nullptr;
+}
+
+// Milliseconds is the only time format there is, and lengths are always given in it.
+void GstSoundPlayer::setTimeFormatMilliseconds() {
+  if (sound_) {
+    lastError_.clear();
+  } else {
+    lastError_ = kNoDeviceText;
+  }
+}
+
+int GstSoundPlayer::length() {
+  if (!sound_) {
+    lastError_ = kNoDeviceText;
+    throw EMCIDeviceError(kNoDeviceText);
+  }
+  lastError_.clear();
+  gint64 ns = -1;
+  if (gst_element_query_duration(sound_->pipeline.get(), GST_FORMAT_TIME, &ns) && ns >= 0) {
+    return toMilliseconds(static_cast<GstClockTime>(ns));
+  }
+  if (!sound_->discoveredMs)
+    sound_->discoveredMs = discoveredLength(sound_->uri);
+  return *sound_->discoveredMs;
+}
+
+void GstSoundPlayer::setNotify(bool notify) {
+  notifyRequest_ = notify;
+}
+
+void GstSoundPlayer::setWait(bool wait) {
+  waitRequest_ = wait;
+}
+
+void GstSoundPlayer::play() {
+  if (!sound_) {
+    lastError_ = kNoDeviceText;
+    throw EMCIDeviceError(kNoDeviceText);
+  }
+  const bool notify = notifyRequest_.value_or(true);
+  const bool wait = waitRequest_.value_or(false);
+  notifyRequest_.reset();
+  waitRequest_.reset();
+  lastError_.clear();
+
+  rewindIfAtEnd();
+  if (gst_element_set_state(sound_->pipeline.get(), GST_STATE_PLAYING) ==
+      GST_STATE_CHANGE_FAILURE) {
+    lastError_ = takeErrorText(sound_->bus.get(), 0);
+    running_ = false;
+    return;
+  }
+  running_ = true;
+  notifyEnd_ = notify;
+  if (wait)
+    waitForEnd();
+}
+
+void GstSoundPlayer::rewindIfAtEnd() {
+  GstElement* pipeline = sound_->pipeline.get();
+  if (sound_->failed) {
+    // After an error the elements may refuse to seek; NULL resets them and the position.
+    sound_->failed = false;
+    sound_->atEnd = false;
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_element_set_state(pipeline, GST_STATE_PAUSED);
+    gst_element_get_state(pipeline, nullptr, nullptr, kStateTimeoutNs);
+    return;
+  }
+  if (!sound_->atEnd.load())
+    return;
+  gst_element_set_state(pipeline, GST_STATE_PAUSED);
+  gst_element_get_state(pipeline, nullptr, nullptr, kStateTimeoutNs);
+  // Cleared before the seek: an EOS still queued from the last run is then recognisably stale.
+  sound_->atEnd = false;
+  if (!gst_element_seek_simple(
+          pipeline, GST_FORMAT_TIME,
+          static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), 0)) {
+    lastError_ = kUnknownErrorText;
+  }
+  gst_element_get_state(pipeline, nullptr, nullptr, kStateTimeoutNs);
+}
+
+// A play with a wait request returns when the sound has ended, as a waiting command does.
+void GstSoundPlayer::waitForEnd() {
+  const gint64 deadline = g_get_monotonic_time() +
+                          static_cast<gint64>(length()) * G_USEC_PER_SEC / 1000 +
+                          kWaitingPlaySlackUs;
+  while (running_ && g_get_monotonic_time() < deadline) {
+    MessagePtr message(gst_bus_timed_pop_filtered(
+        sound_->bus.get(), kWaitingPlayPollNs,
+        static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
+    if (message && noteBusMessage(message.get())) {
+      callEndHandler();
+      return;
+    }
+  }
+}
+
+void GstSoundPlayer::stop() {
+  if (!sound_)
+    return;
+  const bool wait = waitRequest_.value_or(true);
+  notifyRequest_.reset();
+  waitRequest_.reset();
+  lastError_.clear();
+  running_ = false;
+
+  // PAUSED keeps the position, so a later play goes on from here (or rewinds at the end).
+  GstElement* pipeline = sound_->pipeline.get();
+  GstStateChangeReturn result = gst_element_set_state(pipeline, GST_STATE_PAUSED);
+  if (result == GST_STATE_CHANGE_ASYNC && wait) {
+    result = gst_element_get_state(pipeline, nullptr, nullptr, kStateTimeoutNs);
+  }
+  if (result == GST_STATE_CHANGE_FAILURE)
+    lastError_ = takeErrorText(sound_->bus.get(), 0);
+}
+
+void GstSoundPlayer::close() {
+  sound_.reset();
+  running_ = false;
+}
+
+void GstSoundPlayer::setEndHandler(std::function<void()> handler) {
+  endHandler_ = std::move(handler);
+}
+
+void GstSoundPlayer::dispatchPending() {
+  bool endDue = false;
+  while (sound_) {
+    MessagePtr message(gst_bus_pop(sound_->bus.get()));
+    if (!message)
+      break;
+    endDue = noteBusMessage(message.get()) || endDue;
+  }
+  if (endDue)
+    callEndHandler();
+}
+
+bool GstSoundPlayer::noteBusMessage(GstMessage* message) {
+  if (!sound_)
+    return false;
+  switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+      // A rewind or a reopen since the message was posted makes it stale.
+      if (!sound_->atEnd.load())
+        return false;
+      break;
+    case GST_MESSAGE_ERROR:
+      lastError_ = errorText(message);
+      sound_->failed = true;
+      sound_->atEnd = true;
+      break;
+    default:
+      return false;
+  }
+  if (!running_)
+    return false;
+  running_ = false;
+  return notifyEnd_;
+}
+
+// The handler may reopen or close this player; nothing here touches the player after it.
+void GstSoundPlayer::callEndHandler() {
+  const std::function<void()> handler = endHandler_;
+  if (handler)
+    handler();
+}
+
+int GstSoundPlayer::busWatch(GstBus*, GstMessage* message, void* self) {
+  auto* player = static_cast<GstSoundPlayer*>(self);
+  if (!player->noteBusMessage(message))
+    return G_SOURCE_CONTINUE;
+  // An exception must not unwind through GLib's C frames; there is no caller to take it.
+  try {
+    player->callEndHandler();
+  } catch (const std::exception& error) {
+    g_warning("end of sound handler failed: %s", error.what());
+  } catch (...) {
+    g_warning("end of sound handler failed");
+  }
+  return G_SOURCE_CONTINUE;
+}
+
+}  // namespace tollvane
