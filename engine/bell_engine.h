@@ -44,9 +44,23 @@ class BellEngine {
   void Button3Click();  // stop a scheduled bell
 
  private:
+  void HandleSecond(int64_t localSeconds);
+  void RingSlotsAt(int timetable);
+  void OnPlayerEnd();
+  void ListTimetable(int timetable, const char* prefix);
+
   BellEngineParts p_;
   int64_t lastHandledSecond_ = INT64_MIN;
+  // The sound playing now had no usable length, so its end comes from the player instead
+  // of Timer1.
   bool endOnPlayerEnd_ = false;
+  // Takes the end handler back when the engine goes, so a late end report from the player
+  // cannot reach a destroyed engine.
+  struct EndHandlerRelease {
+    SoundPlayer& player;
+    ~EndHandlerRelease() { player.setEndHandler({}); }
+  };
+  EndHandlerRelease endHandlerRelease_{p_.player};
 };
 
 }  // namespace tollvane
