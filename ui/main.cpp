@@ -1,6 +1,5 @@
-#include <cstdio>
+#include "ui/program.h"
 
-int main() {
-  std::puts("Tollvane: the main window is not built yet.");
-  return 0;
+int main(int argc, char** argv) {
+  return tollvane::RunProgram(argc, argv);
 }

@@ -1,0 +1,79 @@
+#include "ui/program.h"
+
+#include <QMessageBox>
+#include <QTimer>
+#include <exception>
+#include <memory>
+
+#include "audio/gst_sound_player.h"
+#include "engine/local_time.h"
+#include "engine/texts.h"
+#include "settings/settings_file.h"
+#include "ui/Unit1.h"
+#include "ui/guard.h"
+#include "ui/qt_services.h"
+#include "usbio/usbio_board.h"
+
+namespace tollvane {
+
+namespace {
+
+// The USB-IO library's own messages (its support library missing and the like): the library
+// waits for them to be acknowledged, so they are modal.
+void ShowLibraryMessage(const char* text, const char* caption) {
+  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(caption ? caption : ""),
+                  QString::fromUtf8(text ? text : ""), QMessageBox::Ok, DialogParent());
+  box.exec();
+}
+
+// The collaborators of the real program; they outlive the windows that use them.
+struct RealParts {
+  SystemClock clock;
+  UsbioBoard board{&ShowLibraryMessage};
+  GstSoundPlayer player;
+  GstSoundPlayer previewPlayer;
+  QtPrompts prompts;
+  QtFileDialogs fileDialogs;
+  QtSoundFileChooser soundChooser;
+
+  MainWindowParts parts() {
+    return MainWindowParts{clock,
+                           board,
+                           player,
+                           previewPlayer,
+                           prompts,
+                           fileDialogs,
+                           soundChooser,
+                           SettingsFilePath(),
+                           text::kAutosaveFile};
+  }
+};
+
+// Errors of the entry itself happen outside the running loop, so this box waits.
+void ShowEntryError(const std::exception& error) {
+  QMessageBox box(QMessageBox::Critical, QString::fromUtf8(text::kProductName),
+                  ErrorBoxText(QString::fromUtf8(error.what())), QMessageBox::Ok);
+  box.exec();
+}
+
+}  // namespace
+
+int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenShown) {
+  TollvaneApplication app(argc, argv);
+  try {
+    InstallJapaneseTranslations();
+    auto real = std::make_unique<RealParts>();
+    TForm1 form1(real->parts());
+    form1.show();
+    if (whenShown) {
+      // Queued behind the window's own start-up reload offer.
+      QTimer::singleShot(0, &form1, [&form1, &whenShown] { whenShown(form1); });
+    }
+    app.exec();
+  } catch (const std::exception& error) {
+    ShowEntryError(error);
+  }
+  return 0;
+}
+
+}  // namespace tollvane

@@ -1,0 +1,28 @@
+// One tab page of the schedule editor: a panel with a heading, column headings and 24 slots
+// of three editable drop-downs (hour, minute, sound number), named prefix + NN + kind.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <array>
+
+class QComboBox;
+
+namespace tollvane {
+
+class SchedulePage : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kSlots = 24;
+
+  // prefix "mo", "tu", .. "ak"; heading "月曜日のチャイム" etc.
+  SchedulePage(const QString& prefix, const QString& heading, QWidget* parent = nullptr);
+
+  // Drop-downs of slot 1..24: 0 hour, 1 minute, 2 sound number.
+  QComboBox* dropDown(int slot, int kind) const { return dropDowns_[slot - 1][kind]; }
+
+ private:
+  std::array<std::array<QComboBox*, 3>, kSlots> dropDowns_{};
+};
+
+}  // namespace tollvane
