@@ -1,14 +1,11 @@
 #include "settings/profile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cerrno>
-#include <filesystem>
 #include <string>
-#include <system_error>
+
+#include "schedule/file_io.h"
 
 namespace tollvane {
 
@@ -72,131 +69,6 @@ std::string StoredValue(std::string_view value) {
   return std::string(value);
 }
 
-// Closes a descriptor on every path out.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) {
-      ::close(fd_);
-    }
-  }
-  int get() const { return fd_; }
-  // Closes now so that a failing close (a late write error) is seen.
-  bool close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-enum class ReadResult { kOk, kMissing, kFailed };
-
-// Reads a whole regular file. O_NONBLOCK keeps a FIFO planted at the path from hanging us.
-ReadResult ReadFileBytes(const std::string& path, std::string& out, struct stat& info) {
-  out.clear();
-  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (fd.get() < 0) {
-    return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
-  }
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    return ReadResult::kFailed;
-  }
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return ReadResult::kFailed;
-    }
-    if (n == 0) {
-      return ReadResult::kOk;
-    }
-    out.append(buffer, static_cast<std::size_t>(n));
-  }
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// A symbolic link is followed, so that a linked settings file is updated and stays linked.
-std::string ResolveTarget(const std::string& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-    return path;
-  }
-  std::error_code error;
-  const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
-  return error ? path : resolved.string();
-}
-
-// Writes bytes to a new file beside target and renames it over target.
-bool ReplaceFile(const std::string& target, std::string_view bytes, const struct stat* existing) {
-  const std::filesystem::path targetPath(target);
-  std::filesystem::path folder = targetPath.parent_path();
-  if (folder.empty()) {
-    folder = ".";
-  }
-  static std::atomic<unsigned> counter{0};
-  std::string temporary;
-  int raw = -1;
-  for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
-    temporary = (folder / ("." + targetPath.filename().string() + "." + std::to_string(::getpid()) +
-                           "." + std::to_string(counter++) + ".tmp"))
-                    .string();
-    // Mode 0666 lets the umask decide for a new file, as a plain create would.
-    raw = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (raw < 0 && errno != EEXIST) {
-      return false;
-    }
-  }
-  if (raw < 0) {
-    return false;
-  }
-  Fd fd(raw);
-  bool ok = WriteAll(fd.get(), bytes);
-  if (ok && existing != nullptr) {
-    // Keep the owner when an administrator edits a user's file; only root may, so a refusal
-    // is expected and harmless.
-    if (::fchown(fd.get(), existing->st_uid, existing->st_gid) != 0) {
-      errno = 0;
-    }
-    ok = ::fchmod(fd.get(), existing->st_mode & 07777) == 0;
-  }
-  ok = ok && ::fsync(fd.get()) == 0;
-  ok = fd.close() && ok;
-  ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  // Make the rename itself durable; the file is already complete, so a failure here is not
-  // reported.
-  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) {
-    ::fsync(dir.get());
-  }
-  return true;
-}
-
 }  // namespace
 
 // What a line is, judged by its trimmed text.
@@ -250,8 +122,7 @@ Profile Profile::Parse(std::string_view bytes) {
 
 Profile Profile::Load(const std::string& path) {
   std::string bytes;
-  struct stat info {};
-  if (ReadFileBytes(path, bytes, info) != ReadResult::kOk) {
+  if (ReadFileBytes(path, bytes) != FileStatus::kOk) {
     return Profile();
   }
   return Parse(bytes);
@@ -369,22 +240,21 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
 
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value) {
-  const std::string target = ResolveTarget(path);
+  // Reading and the access check follow a symbolic link just as the replacement does.
   std::string bytes;
-  struct stat info {};
-  const ReadResult read = ReadFileBytes(target, bytes, info);
-  if (read == ReadResult::kFailed) {
+  const FileStatus read = ReadFileBytes(path, bytes);
+  if (read == FileStatus::kFailed) {
     return false;
   }
   // The rename would replace a read-only file as if it were writable.
-  if (read == ReadResult::kOk && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+  if (read == FileStatus::kOk && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
     return false;
   }
   Profile profile = Profile::Parse(bytes);
   if (!profile.set(section, key, value)) {
     return false;
   }
-  return ReplaceFile(target, profile.bytes(), read == ReadResult::kOk ? &info : nullptr);
+  return ReplaceFileAtomically(path, profile.bytes());
 }
 
 }  // namespace tollvane

@@ -1,0 +1,199 @@
+#include "schedule/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+#include <utility>
+
+namespace tollvane {
+
+namespace {
+
+constexpr std::size_t kReadChunkBytes = 64 * 1024;
+
+std::string ParentFolder(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) {
+    return ".";
+  }
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t wrote = ::write(fd, bytes.data(), bytes.size());
+    if (wrote < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(wrote));
+  }
+  return true;
+}
+
+// A file being written next to the target; removed unless it was renamed into place.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::string& target) {
+    static std::atomic<unsigned> counter{0};
+    // Keep the name well inside NAME_MAX even for a long target name.
+    const std::string stem = ParentFolder(target) + "/." + BaseName(target).substr(0, 180);
+    for (int attempt = 0; attempt < 100 && !file_.valid(); ++attempt) {
+      path_ = stem + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
+      // Mode 0666 lets the umask decide for a new file, as a plain create would.
+      file_ = FileDescriptor(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+      if (!file_.valid() && errno != EEXIST) {
+        break;
+      }
+    }
+    created_ = file_.valid();
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile() {
+    file_.close();
+    if (created_ && !committed_) {
+      ::unlink(path_.c_str());
+    }
+  }
+
+  bool created() const { return created_; }
+  int fd() const { return file_.get(); }
+  const std::string& path() const { return path_; }
+  bool close() { return file_.close(); }
+  void commit() { committed_ = true; }
+
+ private:
+  FileDescriptor file_;
+  std::string path_;
+  bool created_ = false;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+  if (this != &other) {
+    close();
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+FileDescriptor::~FileDescriptor() {
+  close();
+}
+
+bool FileDescriptor::close() {
+  if (fd_ < 0) {
+    return false;
+  }
+  return ::close(std::exchange(fd_, -1)) == 0;
+}
+
+FileStatus OpenRegularFile(const std::string& path, FileDescriptor& file) {
+  FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!opened.valid()) {
+    return errno == ENOENT ? FileStatus::kMissing : FileStatus::kFailed;
+  }
+  struct stat info {};
+  if (::fstat(opened.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return FileStatus::kFailed;
+  }
+  file = std::move(opened);
+  return FileStatus::kOk;
+}
+
+ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, size);
+    if (got >= 0 || errno != EINTR) {
+      return got;
+    }
+  }
+}
+
+FileStatus ReadFileBytes(const std::string& path, std::string& out) {
+  out.clear();
+  FileDescriptor file;
+  const FileStatus opened = OpenRegularFile(path, file);
+  if (opened != FileStatus::kOk) {
+    return opened;
+  }
+  std::unique_ptr<char[]> chunk(new char[kReadChunkBytes]);
+  for (;;) {
+    const ssize_t got = ReadSome(file.get(), chunk.get(), kReadChunkBytes);
+    if (got < 0) {
+      return FileStatus::kFailed;
+    }
+    if (got == 0) {
+      return FileStatus::kOk;
+    }
+    out.append(chunk.get(), static_cast<std::size_t>(got));
+  }
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+  if (path.empty()) {
+    return false;
+  }
+  // Saving through a symbolic link updates the file it points to and keeps the link. A link
+  // that names nothing is replaced itself.
+  std::string target = path;
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    if (real) {
+      target = real.get();
+    }
+  }
+  bool replacing = false;
+  if (::stat(target.c_str(), &info) == 0) {
+    if (!S_ISREG(info.st_mode)) {
+      return false;
+    }
+    replacing = true;
+  }
+
+  TemporaryFile temporary(target);
+  if (!temporary.created() || !WriteAll(temporary.fd(), bytes)) {
+    return false;
+  }
+  if (replacing) {
+    // Keep the owner when an administrator edits a user's file; only root may, so a refusal
+    // is expected and harmless.
+    if (::fchown(temporary.fd(), info.st_uid, info.st_gid) != 0) {
+      errno = 0;
+    }
+    // Last, since writing and changing the owner may clear the set-ID bits.
+    if (::fchmod(temporary.fd(), info.st_mode & 07777) != 0) {
+      return false;
+    }
+  }
+  if (::fsync(temporary.fd()) != 0 || !temporary.close() ||
+      ::rename(temporary.path().c_str(), target.c_str()) != 0) {
+    return false;
+  }
+  temporary.commit();
+  // Make the rename itself durable; the file is already complete, so a failure here changes
+  // nothing the caller could act on.
+  FileDescriptor folder(::open(ParentFolder(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.valid()) {
+    ::fsync(folder.get());
+  }
+  return true;
+}
+
+}  // namespace tollvane

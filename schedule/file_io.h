@@ -1,0 +1,57 @@
+// Reading and atomically replacing the small files users keep beside the program (schedules,
+// the settings file). Plain POSIX calls; callers turn a failure into their own error.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tollvane {
+
+// Owns a descriptor and closes it on every path out.
+class FileDescriptor {
+ public:
+  FileDescriptor() = default;
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor();
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now so that a failing close (a late write error) is seen. False when nothing was
+  // open.
+  bool close();
+
+ private:
+  int fd_ = -1;
+};
+
+enum class FileStatus { kOk, kMissing, kFailed };
+
+// Opens path for reading when it names a regular file, following symbolic links. kMissing only
+// when nothing is at the path (a dangling link counts as nothing); a folder, device or FIFO is
+// kFailed, and opening a FIFO never waits for a writer.
+FileStatus OpenRegularFile(const std::string& path, FileDescriptor& file);
+
+// One read(2), retried when a signal interrupts it: the byte count, 0 at the end, -1 on error.
+ssize_t ReadSome(int fd, char* buffer, std::size_t size);
+
+// The whole of a regular file (see OpenRegularFile). out is cleared first and holds nothing
+// useful unless the result is kOk.
+FileStatus ReadFileBytes(const std::string& path, std::string& out);
+
+// Replaces the file at path with bytes so that, whatever fails, either the old file or the
+// complete new one is there: a temporary file beside the target is written, flushed to disk and
+// renamed over it, then the folder is flushed. A symbolic link is followed, so the file it names
+// is updated and the link stays. A replaced file keeps its permissions and, where the process
+// may set it, its owner; a new file gets the umask's permissions. A folder, device or FIFO at
+// the path is never replaced. Returns false, leaving the old file as it was and no temporary
+// file behind, on any failure.
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace tollvane

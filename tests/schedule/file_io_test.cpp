@@ -1,0 +1,85 @@
+// What the schedule and settings tests cannot see through their callers: the missing/failed
+// distinction, the owner of a replaced file, and odd target names.
+#include "schedule/file_io.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "scratch.h"
+
+namespace tollvane {
+namespace {
+
+using testing::ReadBytes;
+using testing::ScratchFolder;
+using testing::WriteBytes;
+
+TEST(ReadFileBytes, TellsAMissingFileFromOneThatCannotBeRead) {
+  ScratchFolder folder;
+  std::string bytes = "stale";
+  EXPECT_EQ(ReadFileBytes(folder.path("missing"), bytes), FileStatus::kMissing);
+  EXPECT_EQ(bytes, "");
+  std::filesystem::create_symlink("nowhere", folder.path("dangling"));
+  EXPECT_EQ(ReadFileBytes(folder.path("dangling"), bytes), FileStatus::kMissing);
+
+  WriteBytes(folder.path("plain"), "p");
+  EXPECT_EQ(ReadFileBytes(folder.path("plain/inside"), bytes), FileStatus::kFailed);
+  EXPECT_EQ(ReadFileBytes(folder.root().string(), bytes), FileStatus::kFailed);
+  ASSERT_EQ(::mkfifo(folder.path("pipe").c_str(), 0600), 0);
+  EXPECT_EQ(ReadFileBytes(folder.path("pipe"), bytes), FileStatus::kFailed);  // no writer waited
+
+  // Several read chunks, NULs included, come back whole.
+  std::string big(200 * 1024 + 7, 'a');
+  big[70000] = '\0';
+  WriteBytes(folder.path("big"), big);
+  EXPECT_EQ(ReadFileBytes(folder.path("big"), bytes), FileStatus::kOk);
+  EXPECT_EQ(bytes, big);
+}
+
+TEST(ReplaceFileAtomically, KeepsTheOwnerOfAReplacedFile) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "only root may give a file to another user";
+  }
+  ScratchFolder folder;
+  const std::string path = folder.path("week.txt");
+  WriteBytes(path, "old");
+  ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+
+  ASSERT_TRUE(ReplaceFileAtomically(path, "new"));
+  EXPECT_EQ(ReadBytes(path), "new");
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 65534u);
+  EXPECT_EQ(info.st_gid, 65534u);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST(ReplaceFileAtomically, OddTargetsAreHandledWithoutLeftovers) {
+  ScratchFolder folder;
+  // The temporary name stays a legal name beside a target whose name is near the limit.
+  const std::string longName(250, 'w');
+  ASSERT_TRUE(ReplaceFileAtomically(folder.path(longName), "one"));
+  ASSERT_TRUE(ReplaceFileAtomically(folder.path(longName), "two"));
+  EXPECT_EQ(ReadBytes(folder.path(longName)), "two");
+  EXPECT_EQ(folder.names(), std::vector<std::string>{longName});
+  std::filesystem::remove(folder.path(longName));
+
+  // A link that names nothing has no file to update; it is replaced by the file itself.
+  std::filesystem::create_symlink("missing/week.txt", folder.path("dangling"));
+  ASSERT_TRUE(ReplaceFileAtomically(folder.path("dangling"), "saved"));
+  EXPECT_FALSE(std::filesystem::is_symlink(folder.path("dangling")));
+  EXPECT_EQ(ReadBytes(folder.path("dangling")), "saved");
+
+  EXPECT_FALSE(ReplaceFileAtomically("", "x"));
+  EXPECT_FALSE(ReplaceFileAtomically(folder.root().string(), "x"));
+  EXPECT_EQ(folder.names(), std::vector<std::string>{"dangling"});
+}
+
+}  // namespace
+}  // namespace tollvane
