@@ -79,11 +79,11 @@ bool EditorCommands::FormCloseQuery(const std::string& autosavePath) {
     return false;
   }
   memo2_.clear();
-  // Gathered into a copy: the file is the same, but when the save fails and the window stays
-  // open, the WeekSchedule keeps what it held (reset or the armed copy) instead of the pages.
-  WeekSchedule gathered = p_.data.weekSchedule;
-  GatherAllTabs(gathered, p_.pages);
-  BuildScheduleLines(gathered, memo2_);
+  // Gathered into the WeekSchedule itself, armed or not: what the pages show is saved. When
+  // the save fails the window stays open and the gathered slots stay where the tick finds
+  // them, as after any other gather stopped half-way.
+  GatherAllTabs(p_.data.weekSchedule, p_.pages);
+  BuildScheduleLines(p_.data.weekSchedule, memo2_);
   StoreLines(memo2_, autosavePath);
   memo2_.clear();
   return true;

@@ -157,6 +157,41 @@ TEST_F(BellDay, MidnightFollowsTodaysPageAndSwitchesTheOutputOffAt5Seconds) {
   EXPECT_THAT(rig.loop.errors, IsEmpty());
 }
 
+// A button or Timer2 judges holidays and midnight by the latest tick's clock, not by the time
+// at which it runs.
+TEST_F(BellDay, SuppressionJudgesByTheLatestTickNotByTheClockNow) {
+  rig.clock.startAt(kYear, 1, kMonday, 0, 0, 59, 10);
+  rig.engine.T1SecTimer();
+  rig.clock.startAt(kYear, 1, kMonday, 0, 1, 2, 10);  // 0:01 already, but no tick since
+  rig.prompts.answers = {Answer::Ok};
+  rig.engine.Button1Click();
+  EXPECT_EQ(rig.view.button1, "強制停止");
+  EXPECT_THAT(rig.takeBoard(), IsEmpty());
+  EXPECT_FALSE(rig.view.checkBox1);
+  rig.engine.T1SecTimer();
+  rig.engine.Timer2Timer();
+  EXPECT_THAT(rig.takePlayer(), ElementsAre("open chime.wav", "play chime.wav"));
+  EXPECT_FALSE(rig.timer2.enabled());
+  rig.engine.Button1Click();
+  EXPECT_TRUE(BellIdle());
+  rig.takeBoard();
+  rig.takePlayer();
+
+  // The other way round: forced just after midnight, before the first tick of 0:00.
+  rig.clock.startAt(kYear, 1, kMonday, 23, 59, 58, 10);
+  rig.engine.T1SecTimer();
+  rig.clock.startAt(kYear, 1, kMonday + 1, 0, 0, 1, 10);
+  rig.prompts.answers = {Answer::Ok};
+  rig.engine.Button1Click();
+  EXPECT_THAT(rig.takeBoard(), ElementsAre("on"));
+  rig.engine.T1SecTimer();  // handles 23:59:59 .. 0:00:01
+  rig.engine.Timer2Timer();
+  EXPECT_THAT(rig.takeBoard(), ElementsAre("off"));
+  EXPECT_THAT(rig.takePlayer(), IsEmpty());
+  EXPECT_TRUE(BellIdle());
+  EXPECT_FALSE(rig.timer2.enabled());
+}
+
 TEST_F(BellDay, ForcedRingAsksThenRingsSoundOneFiveSecondsLater) {
   StartAt(kMonday, 10, 0, 0, 500);
   rig.loop.runFor(1000);

@@ -182,6 +182,7 @@ TEST_F(EditorCommandsTest, ShowWithoutAReadableAutosaveAsksNothing) {
   }
   EXPECT_EQ(view.caption, kTitle);
   EXPECT_EQ(view.raised, 2);
+  EXPECT_TRUE(commands.lineBuffer().empty());
 }
 
 TEST_F(EditorCommandsTest, ShowYesReloadsThePagesAndLeavesTheScheduleUnarmed) {
@@ -268,6 +269,7 @@ TEST_F(EditorCommandsTest, ShowSwallowsAConversionErrorAndKeepsTheRecordsBeforeI
   EXPECT_EQ(Row("mo01"), (Texts{"10", "5", "4"}));  // pages not reloaded
   EXPECT_EQ(view.caption, kTitle);
   EXPECT_EQ(view.raised, 1);
+  EXPECT_EQ(commands.lineBuffer().size(), 12u);  // never reached the clear after the reload
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -294,6 +296,8 @@ TEST_F(EditorCommandsTest, CloseYesSavesWhatThePagesShowEvenWhileArmed) {
   expected.at(8, 24) = {0, 45, 1};
   EXPECT_EQ(ReadFile(autosave), ExpectedFile(expected));
   EXPECT_TRUE(commands.lineBuffer().empty());
+  ExpectSlot(4, 1, {0, 0, 1});  // the armed copy gave way to the gathered pages
+  ExpectSlot(2, 1, {8, 30, 3});
 }
 
 TEST_F(EditorCommandsTest, CloseNoAndCancelWriteNothing) {
@@ -308,7 +312,7 @@ TEST_F(EditorCommandsTest, CloseNoAndCancelWriteNothing) {
   ExpectReset();
 }
 
-TEST_F(EditorCommandsTest, CloseSaveFailurePropagatesAndLeavesTheScheduleAsItWas) {
+TEST_F(EditorCommandsTest, CloseSaveFailurePropagatesWithThePagesGatheredIntoTheSchedule) {
   // A folder where the file should be: the store fails.
   const std::string autosave = folder.file("dorrel.dat");
   fs::create_directory(autosave);
@@ -320,16 +324,23 @@ TEST_F(EditorCommandsTest, CloseSaveFailurePropagatesAndLeavesTheScheduleAsItWas
   } catch (const FileCreateError& error) {
     EXPECT_EQ(std::string(error.what()), "ファイル " + autosave + " を作成できません");
   }
-  // The window stays open unarmed: the pages must not have become ringing timetables.
-  ExpectReset();
+  // The window stays open; the gather went into the WeekSchedule and stays there.
+  ExpectSlot(2, 1, {8, 30, 3});
+  EXPECT_EQ(commands.lineBuffer().size(), 768u);
 
-  // A drop-down that does not convert stops the save before anything is written.
+  // A drop-down that does not convert stops the save before anything is written; the slots
+  // before it are gathered, the later pages untouched.
+  ResetWeekSchedule(data.weekSchedule);
+  data.weekSchedule.at(4, 1) = {9, 9, 9};
   const std::string elsewhere = folder.file("other.dat");
   SetRow("tu03", "8", "x", "1");
   prompts.answers = {Answer::Yes};
   EXPECT_THROW(commands.FormCloseQuery(elsewhere), ConversionError);
   EXPECT_FALSE(fs::exists(elsewhere));
-  ExpectReset();
+  ExpectSlot(2, 1, {8, 30, 3});
+  ExpectSlot(3, 3, {8, 0, 1});
+  ExpectSlot(4, 1, {9, 9, 9});
+  EXPECT_TRUE(commands.lineBuffer().empty());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -499,6 +510,7 @@ TEST_F(EditorCommandsTest, SaveAsStoreFailureKeepsTheCaptionAndResetsTheSchedule
   EXPECT_THROW(commands.SaveAs1Click(), FileCreateError);
 
   EXPECT_EQ(view.caption, kTitle);
+  EXPECT_EQ(commands.currentFile(), folderInTheWay);  // the dialog's name, stored or not
   ExpectReset();
   EXPECT_FALSE(commands.lineBuffer().empty());  // the built lines stay in the buffer
 }
