@@ -164,6 +164,11 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
     if (!S_ISREG(info.st_mode)) {
       return false;
     }
+    // The rename only needs the folder's permission; a file its owner made read-only must
+    // refuse the save just as writing into it would.
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+      return false;
+    }
     replacing = true;
   }
 

@@ -50,8 +50,8 @@ FileStatus ReadFileBytes(const std::string& path, std::string& out);
 // renamed over it, then the folder is flushed. A symbolic link is followed, so the file it names
 // is updated and the link stays. A replaced file keeps its permissions and, where the process
 // may set it, its owner; a new file gets the umask's permissions. A folder, device or FIFO at
-// the path is never replaced. Returns false, leaving the old file as it was and no temporary
-// file behind, on any failure.
+// the path is never replaced, nor a file the process may not write. Returns false, leaving the old
+// file as it was and no temporary file behind, on any failure.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace tollvane

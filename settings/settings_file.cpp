@@ -83,11 +83,11 @@ void ReadSettings(const std::string& path, SoundTable& sounds, HolidayList& holi
 
   int count = 0;
   for (int n = 1; n <= kHolidayCapacity; ++n) {
-    std::string value = profile.value(kHolidaySection, DayKey(n)).value_or(kMissing);
-    if (value.size() < kShortestValue) {
+    // Every value read is kept as the entry's text, the one that ends the list included.
+    holidays.at(n).text = profile.value(kHolidaySection, DayKey(n)).value_or(kMissing);
+    if (holidays.at(n).text.size() < kShortestValue) {
       break;
     }
-    holidays.at(n).text = std::move(value);
     count = n;
   }
   // The count stands before any conversion, so a failing entry leaves it including that entry

@@ -206,6 +206,38 @@ TEST(StoreLines, ReadOnlyFolderRaisesFileCreateError) {
   EXPECT_EQ(ReadBytes(locked + "/week.txt"), "old");
 }
 
+// The folder lets anyone replace files in it, but the file itself is read-only: the save must
+// fail as writing into the file would, and leave it alone.
+TEST(StoreLines, ReadOnlyFileInAWritableFolderIsNotReplaced) {
+  ScratchFolder folder;
+  ASSERT_EQ(::chmod(folder.root().c_str(), 0777), 0);
+  const std::string path = folder.path("week.txt");
+  WriteBytes(path, "old");
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  if (::geteuid() != 0) {
+    ExpectCreateError(path);
+    EXPECT_EQ(ReadBytes(path), "old");
+    return;
+  }
+  // Root may write anything; try it as a user who owns the file but made it read-only.
+  ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  EXPECT_EXIT(
+      {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+          ::_exit(2);
+        }
+        LineBuffer lines{"8"};
+        try {
+          StoreLines(lines, path);
+        } catch (const FileCreateError&) {
+          ::_exit(ReadBytes(path) == "old" && lines.size() == 1 ? 0 : 3);
+        }
+        ::_exit(1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(folder.names(), std::vector<std::string>{"week.txt"});
+}
+
 // A disk that fills up half-way through the write: the old file must survive whole.
 TEST(StoreLines, WriteFailingHalfWayKeepsTheOldFileAndRemovesTheTemporaryFile) {
   ScratchFolder folder;

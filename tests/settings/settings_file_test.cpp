@@ -95,6 +95,9 @@ TEST(ReadSettingsStops, HolidaysEndAtTheFirstShortOrMissingDay) {
   EXPECT_EQ(loaded.holidays.at(2).month, 5);
   EXPECT_EQ(loaded.holidays.at(2).day, 4);
   EXPECT_EQ(loaded.holidays.at(3).month, 0);
+  // The value that ends the list is still kept as that entry's text.
+  EXPECT_EQ(loaded.holidays.at(3).text, "7");
+  EXPECT_EQ(ReadText(dir, "[HOLIDAY]\nDay1=5/3\n").holidays.at(2).text, "-");
 }
 
 TEST(ReadSettingsStops, AtMostFortyEightDaysAreRead) {
