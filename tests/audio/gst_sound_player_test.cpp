@@ -237,6 +237,20 @@ TEST(GstSoundPlayerOpen, FilesThatAreNoSoundFailCleanlyAndLeaveThePlayerClosed) 
   }
 }
 
+TEST(GstSoundPlayerOpen, AnErrorPostedWhilePrerollingGivesItsOwnText) {
+  REQUIRE_SHORT_WAV(path);
+  // The error comes from a streaming thread while open waits for the preroll.
+  GstSoundPlayer player("identity error-after=1 ! fakesink sync=true");
+  player.setFileName(path);
+  try {
+    player.open();
+    ADD_FAILURE() << "open succeeded";
+  } catch (const EMCIDeviceError& error) {
+    EXPECT_STREQ(error.what(), "Failed after iterations as requested.");
+  }
+  EXPECT_FALSE(player.isOpen());
+}
+
 TEST(GstSoundPlayerOpen, UnusableSinkDescriptionFailsToOpen) {
   REQUIRE_SOUND(path, SoundFormat::kWav);
   GstSoundPlayer player("no-such-sink-element");
@@ -402,6 +416,15 @@ TEST(GstSoundPlayerPlay, NotifyFalseSuppressesTheEndReportAndRequestsAreOneShot)
   player.play();
   EXPECT_TRUE(runMainContextUntil([&] { return ends > 0; }, std::chrono::seconds(10)));
   EXPECT_EQ(ends, 1);
+
+  // A stop uses up the requests set for it as well, so the play after it has the defaults.
+  player.setNotify(false);
+  player.setWait(true);
+  player.stop();
+  player.play();
+  EXPECT_EQ(ends, 1) << "play waited";
+  EXPECT_TRUE(runMainContextUntil([&] { return ends > 1; }, std::chrono::seconds(10)))
+      << "play did not notify";
 }
 
 TEST(GstSoundPlayerPlay, PlayFailureIsSilentAndRecordedAsLastError) {
@@ -451,6 +474,34 @@ TEST(GstSoundPlayerPlay, EndHandlerMayReopenThePlayer) {
   EXPECT_TRUE(runMainContextUntil([&] { return ends >= 2; }, std::chrono::seconds(10)));
   player.setEndHandler(nullptr);
   player.close();
+}
+
+// The bus watch calls back into the player: one left behind by a closed sound or a destroyed
+// player would run on a stale pointer from the owner's event loop.
+TEST(GstSoundPlayerPlay, TheBusWatchLivesOnlyWhileASoundIsOpen) {
+  REQUIRE_SHORT_WAV(path);
+  auto player = std::make_unique<GstSoundPlayer>(kTestSink);
+  void* const self = player.get();
+  const auto watched = [self] {
+    return g_main_context_find_source_by_user_data(nullptr, self) != nullptr;
+  };
+  player->setFileName(path);
+  player->open();
+  EXPECT_TRUE(watched());
+  player->play();
+  player->close();
+  EXPECT_FALSE(watched()) << "after close";
+
+  player->open();
+  player->setFileName(Sounds::get().folder().file("no-such-file.wav"));
+  EXPECT_THROW(player->open(), EMCIDeviceError);
+  EXPECT_FALSE(watched()) << "after a failed open";
+
+  player->setFileName(path);
+  player->open();
+  player->play();
+  player.reset();
+  EXPECT_FALSE(watched()) << "after destruction";
 }
 
 TEST(GstSoundPlayerPlay, DestroyingAPlayingPlayerStopsTheSound) {
