@@ -39,6 +39,7 @@ constexpr int kClientWidth = 663;
 constexpr int kClientHeight = 426;
 constexpr int kTimer2IntervalMs = 5000;
 constexpr int kDefaultTimerIntervalMs = 1000;
+constexpr int kTabHeight = 20;
 
 struct PageInfo {
   const char* name;
@@ -76,6 +77,30 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
   button->setAutoDefault(false);
   return button;
 }
+
+// Tabs of a fixed height, whatever the style would make them, so the pages keep the room the
+// 24 rows of drop-downs need.
+class PageTabBar : public QTabBar {
+ public:
+  using QTabBar::QTabBar;
+
+ protected:
+  QSize tabSizeHint(int index) const override {
+    QSize size = QTabBar::tabSizeHint(index);
+    size.setHeight(kTabHeight);
+    return size;
+  }
+  QSize minimumTabSizeHint(int index) const override {
+    QSize size = QTabBar::minimumTabSizeHint(index);
+    size.setHeight(kTabHeight);
+    return size;
+  }
+};
+
+class PageControl : public QTabWidget {
+ public:
+  explicit PageControl(QWidget* parent) : QTabWidget(parent) { setTabBar(new PageTabBar(this)); }
+};
 
 }  // namespace
 
@@ -160,7 +185,7 @@ void TForm1::buildWindow() {
   connect(button2_, &QPushButton::clicked, this, [this] { Button2Click(); });
   connect(button3_, &QPushButton::clicked, this, [this] { Button3Click(); });
 
-  pageControl1_ = new QTabWidget(client);
+  pageControl1_ = new PageControl(client);
   pageControl1_->setObjectName(QStringLiteral("PageControl1"));
   pageControl1_->setGeometry(8, 64, 433, 353);
   pageControl1_->setUsesScrollButtons(false);
@@ -214,7 +239,6 @@ void TForm1::buildMenus() {
   save1_->setEnabled(false);
   addItem(file, "SaveAs1", QStringLiteral("名前を付けて保存(&A)"), QKeySequence(),
           &TForm1::SaveAs1Click);
-  file->addSeparator();
   addItem(file, "Exit1", QStringLiteral("終了(&Q)"), QKeySequence(Qt::CTRL | Qt::Key_Q),
           &TForm1::Exit1Click);
 

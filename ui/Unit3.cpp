@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kRowTop = 8;
 constexpr int kRowPitch = 32;
+constexpr int kEditHeight = 21;
 
 // Play buttons are Button4..Button13; browse buttons Button2, then Button14..Button22.
 int PlayButtonNumber(int row) {
@@ -52,14 +53,13 @@ TForm3::TForm3(SoundPlayer& mediaPlayer1, SoundFileChooser& openDialog1, SoundTa
     auto* label = new QLabel(RowNumber(row), this);
     label->setObjectName(QStringLiteral("Label%1").arg(row));
     label->setFont(ProportionalFont(15));
-    label->adjustSize();
     // Right-aligned against the field, so that "10" does not run into it.
-    label->setGeometry(0, top + 4, 22, label->height());
+    label->setGeometry(0, top, 22, kEditHeight);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QStringLiteral("Edit%1").arg(row));
-    edit->setGeometry(24, top + 2, 185, 21);
+    edit->setGeometry(24, top, 185, kEditHeight);
     edits_[row - 1] = edit;
 
     auto* play = new QPushButton(QStringLiteral("再生"), this);

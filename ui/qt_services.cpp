@@ -206,7 +206,8 @@ std::optional<std::string> QtSoundFileChooser::chooseSoundFile(QWidget* parent) 
                      QDir::currentPath(),
                      QtFilter("サウンド(*.mp3)|*.mp3|サウンド(*.wav)|*.wav|サウンド(*.wma)|*.wma"));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
+  // A typed name is taken even before its file exists, like every other registered text.
+  dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix(QStringLiteral("mp3"));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return {};

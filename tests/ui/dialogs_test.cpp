@@ -83,7 +83,7 @@ TEST_F(DialogTest, SoundDialogRowsStandWhereTheLayoutPutsThem) {
   const char* const numbers[10] = {"１", "２", "３", "４", "５", "６", "７", "８", "９", "10"};
   for (int row = 1; row <= 10; ++row) {
     const int top = 8 + 32 * (row - 1);
-    EXPECT_EQ(edit(row)->x(), 24);
+    EXPECT_EQ(edit(row)->pos(), QPoint(24, top));
     EXPECT_EQ(edit(row)->width(), 185);
     auto* p = in<QPushButton>(sounds, QStringLiteral("Button%1").arg(play[row - 1]));
     EXPECT_EQ(p->text(), QStringLiteral("再生"));
@@ -222,6 +222,39 @@ TEST_F(DialogTest, ChoosingASoundFileMakesItsFolderCurrentSoTheBareNamePlays) {
   EXPECT_EQ(QDir(now).canonicalPath(), QDir(folder).canonicalPath());
 }
 
+TEST_F(DialogTest, ATypedSoundFileNameIsTakenBeforeItsFileExists) {
+  const QString before = QDir::currentPath();
+  QtSoundFileChooser real;
+  const QString typed = QDir(dir.path()).filePath(QStringLiteral("later.mp3"));
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(typed);
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  const std::optional<std::string> chosen = real.chooseSoundFile(nullptr);
+  QDir::setCurrent(before);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(QFileInfo(QString::fromStdString(*chosen)).fileName(), QStringLiteral("later.mp3"));
+}
+
+TEST_F(DialogTest, EveryDialogCaptionFitsItsControl) {
+  start();
+  for (QWidget* dialog :
+       std::initializer_list<QWidget*>{form->form2(), form->form3(), form->form4()}) {
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+      EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 6, button->width())
+          << button->objectName().toStdString();
+    }
+    for (QLabel* label : dialog->findChildren<QLabel*>()) {
+      EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+          << label->objectName().toStdString();
+      EXPECT_LE(label->geometry().right(), label->parentWidget()->width())
+          << label->objectName().toStdString();
+    }
+  }
+}
+
 // ---- holiday dialog -----------------------------------------------------------------------
 
 TEST_F(DialogTest, HolidayDialogDropDownsStandInTwoPanels) {
@@ -229,6 +262,7 @@ TEST_F(DialogTest, HolidayDialogDropDownsStandInTwoPanels) {
   TForm4* holidays = form->form4();
   EXPECT_EQ(holidays->windowTitle(), QStringLiteral("休日指定確認"));
   EXPECT_EQ(holidays->size(), QSize(295, 398));
+  EXPECT_EQ(holidays->pos(), QPoint(561, 114));
   EXPECT_EQ(in<QWidget>(holidays, "Panel1")->geometry(), QRect(8, 8, 138, 345));
   EXPECT_EQ(in<QWidget>(holidays, "Panel2")->geometry(), QRect(152, 8, 138, 345));
   QStringList months, days;
