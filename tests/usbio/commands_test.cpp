@@ -310,6 +310,17 @@ TEST_F(Commands, OutputAndInputCheckArgumentsInOrder) {
   EXPECT_EQ(lib.outputUSBIO(0, 0, 0), -1);
   EXPECT_EQ(hid->starts, 0);
 
+  // Loaded but nothing found: still no search of their own, nor from uio_selId.
+  hid->boards[0]->info.vendorId = 0x1353;
+  ASSERT_EQ(lib.openUSBIO(), 0);
+  const int enumerations = hid->enumerations;
+  EXPECT_EQ(lib.outputUSBIO(0, 0, 0), -1);
+  EXPECT_EQ(lib.inputUSBIO(0, 0), -1);
+  EXPECT_EQ(lib.uio_selId(0x1353, 0x0120), 2);
+  EXPECT_EQ(lib.uio_selDev(0), 0);
+  EXPECT_EQ(hid->enumerations, enumerations);
+
+  hid->boards[0]->info.vendorId = 0x1352;
   ASSERT_EQ(lib.openUSBIO(), 1);
   EXPECT_EQ(lib.outputUSBIO(1, 2, 256), -1);
   EXPECT_EQ(lib.outputUSBIO(-1, 0, 0), -1);

@@ -82,6 +82,7 @@ class SimulatedHid : public HidTransport {
   std::string libraryName() const override { return "libhidapi-hidraw.so.0"; }
 
   std::vector<HidDeviceInfo> enumerate() override {
+    ++enumerations;
     std::vector<HidDeviceInfo> list;
     for (const auto& board : boards)
       list.push_back(board->info);
@@ -118,6 +119,7 @@ class SimulatedHid : public HidTransport {
   std::vector<std::shared_ptr<SimulatedBoard>> boards;
   int starts = 0;
   int stops = 0;
+  int enumerations = 0;
 };
 
 // A vendor-defined descriptor with one unnumbered input and one output report of the given

@@ -1,6 +1,7 @@
 // Library start, enumeration, the device table and opening a row, on a simulated HID stack.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <utility>
@@ -40,6 +41,37 @@ TEST_F(Transport, LoadFailureNamesTheLibraryAndIsTriedAgainNextTime) {
   messages.clear();
   EXPECT_EQ(lib.uio_outAll(1, 2), 1);
   EXPECT_EQ(messages.size(), 1u);
+
+  // A bell switching sends two reports, so the message comes twice.
+  messages.clear();
+  EXPECT_EQ(lib.boardOutput(false), (std::array<uint8_t, 2>{1, 1}));
+  EXPECT_EQ(messages, (std::vector{expected, expected}));
+  EXPECT_EQ(hid->enumerations, 0);
+}
+
+// The program's message box runs an event loop, so a tick may call in while a message shows.
+TEST(TransportReentry, CallsFromInsideAMessageFindAConsistentLibrary) {
+  auto hid = std::make_shared<SimulatedHid>();
+  auto board = hid->addBoard(0x1352, 0x0120);
+  hid->startResult = {true, "HidD_GetHidGuid"};
+  UsbioLibrary* self = nullptr;
+  int shown = 0;
+  UsbioLibrary lib{hid, [&](const std::string&, const std::string& caption) {
+                     EXPECT_EQ(caption, "ERR");
+                     if (++shown > 1)
+                       return;
+                     hid->startResult = {true, {}};
+                     EXPECT_EQ(self->boardOutput(true), (std::array<uint8_t, 2>{0, 0}));
+                   }};
+  self = &lib;
+  EXPECT_EQ(lib.uio_init(), 1);
+  EXPECT_EQ(shown, 1);
+  // What the inner call loaded and opened stays usable.
+  EXPECT_TRUE(lib.libraryLoaded());
+  EXPECT_TRUE(lib.deviceOpen());
+  EXPECT_EQ(lib.uio_getDevs(), 1);
+  EXPECT_EQ(board->written.size(), 2u);
+  EXPECT_EQ(lib.uio_outAll(0, 0), 0);
 }
 
 TEST_F(Transport, MissingEntryPointUnloadsSoNothingReachesIt) {

@@ -21,9 +21,12 @@ extern "C" {
     to @p handler.
 
     @param handler Receives the message text and its caption, both UTF-8
-                   and valid only during the call. It must not call back
-                   into the library. NULL restores the default, which
-                   prints "caption: text" to stderr.
+                   and valid only during the call. It may run an event
+                   loop (a modal box) whose handlers call the library
+                   again on the same thread; such calls are served, and
+                   may show the message again. Calls from other threads
+                   wait until the handler returns. NULL restores the
+                   default, which prints "caption: text" to stderr.
 */
 USBIO_API void usbio_host_set_message_handler(void (*handler)(const char* text,
                                                               const char* caption));
