@@ -7,8 +7,8 @@
 // removed; lines starting with ";" or "#" are comments; keys before the first section header
 // belong to no section. When a section or key occurs twice, the first one counts.
 //
-// Values are written as they are, so blanks at either end do not survive a round trip (as with
-// the platform's own profile functions); a value that is itself wrapped in double quotes is
+// Values are written as they are, so blanks at either end do not survive a round trip (as in
+// every profile file reader); a value that is itself wrapped in double quotes is
 // written inside one more pair so that it reads back unchanged.
 #pragma once
 
@@ -20,7 +20,7 @@
 
 namespace tollvane {
 
-// The platform's reads went through a 2048-byte buffer, so no longer value ever arrived.
+// Settings values are read into a 2048-byte buffer: longer values arrive cut to 2047 bytes.
 inline constexpr std::size_t kMaxProfileValueBytes = 2047;
 
 class Profile {

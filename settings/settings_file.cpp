@@ -69,7 +69,7 @@ std::string SettingsFilePath() {
 }
 
 void ReadSettings(const std::string& path, SoundTable& sounds, HolidayList& holidays) {
-  // One read of the whole file; the platform also held it open for this one operation.
+  // One read of the whole file, held open for this one operation only.
   const Profile profile = Profile::Load(path);
 
   for (int n = 1; n <= kRegisteredSounds; ++n) {

@@ -60,24 +60,6 @@ QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y,
-                  const QFont& font) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QLatin1String(name));
-  label->setFont(font);
-  label->move(x, y);
-  label->adjustSize();
-  return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(QLatin1String(name));
-  button->setGeometry(geometry);
-  button->setAutoDefault(false);
-  return button;
-}
-
 // Tabs of a fixed height, whatever the style would make them, so the pages keep the room the
 // 24 rows of drop-downs need.
 class PageTabBar : public QTabBar {

@@ -8,20 +8,6 @@
 
 namespace tollvane {
 
-namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y,
-                  const QFont& font) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QLatin1String(name));
-  label->setFont(font);
-  label->move(x, y);
-  label->adjustSize();
-  return label;
-}
-
-}  // namespace
-
 TForm2::TForm2(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("VersionInfomation"));
@@ -41,9 +27,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
             ProportionalFont(16, true, true));
   MakeLabel(this, "Label3", QStringLiteral("USB-IO 対応チャイム"), 28, 80, ProportionalFont(12));
 
-  auto* ok = new QPushButton(QStringLiteral("Ok"), this);
-  ok->setObjectName(QStringLiteral("Button1"));
-  ok->setGeometry(96, 112, 57, 25);
+  auto* ok = MakeButton(this, QStringLiteral("Button1"), QStringLiteral("Ok"), {96, 112, 57, 25});
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, [this] { Button1Click(); });
 }

@@ -62,28 +62,20 @@ TForm3::TForm3(SoundPlayer& mediaPlayer1, SoundFileChooser& openDialog1, SoundTa
     edit->setGeometry(24, top, 185, kEditHeight);
     edits_[row - 1] = edit;
 
-    auto* play = new QPushButton(QStringLiteral("再生"), this);
-    play->setObjectName(QStringLiteral("Button%1").arg(PlayButtonNumber(row)));
-    play->setGeometry(216, top, 33, 25);
-    play->setAutoDefault(false);
+    auto* play = MakeButton(this, QStringLiteral("Button%1").arg(PlayButtonNumber(row)),
+                            QStringLiteral("再生"), {216, top, 33, 25});
     connect(play, &QPushButton::clicked, this, [this, row] { Play(row); });
 
-    auto* browse = new QPushButton(QStringLiteral("..."), this);
-    browse->setObjectName(QStringLiteral("Button%1").arg(BrowseButtonNumber(row)));
-    browse->setGeometry(264, top, 33, 25);
-    browse->setAutoDefault(false);
+    auto* browse = MakeButton(this, QStringLiteral("Button%1").arg(BrowseButtonNumber(row)),
+                              QStringLiteral("..."), {264, top, 33, 25});
     connect(browse, &QPushButton::clicked, this, [this, row] { Browse(row); });
   }
 
-  auto* confirm = new QPushButton(QStringLiteral("確認"), this);
-  confirm->setObjectName(QStringLiteral("Button1"));
-  confirm->setGeometry(68, 336, 49, 25);
-  confirm->setAutoDefault(false);
+  auto* confirm =
+      MakeButton(this, QStringLiteral("Button1"), QStringLiteral("確認"), {68, 336, 49, 25});
   connect(confirm, &QPushButton::clicked, this, [this] { Button1Click(); });
-  auto* update = new QPushButton(QStringLiteral("更新"), this);
-  update->setObjectName(QStringLiteral("Button3"));
-  update->setGeometry(180, 336, 49, 25);
-  update->setAutoDefault(false);
+  auto* update =
+      MakeButton(this, QStringLiteral("Button3"), QStringLiteral("更新"), {180, 336, 49, 25});
   connect(update, &QPushButton::clicked, this, [this] { Button3Click(); });
 }
 

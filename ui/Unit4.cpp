@@ -96,15 +96,11 @@ TForm4::TForm4(HolidayList& holidayList, std::string settingsPath, QWidget* pare
     }
   }
 
-  auto* confirm = new QPushButton(QStringLiteral("確認"), this);
-  confirm->setObjectName(QStringLiteral("Button1"));
-  confirm->setGeometry(64, 360, 57, 25);
-  confirm->setAutoDefault(false);
+  auto* confirm =
+      MakeButton(this, QStringLiteral("Button1"), QStringLiteral("確認"), {64, 360, 57, 25});
   connect(confirm, &QPushButton::clicked, this, [this] { Button1Click(); });
-  auto* update = new QPushButton(QStringLiteral("更新"), this);
-  update->setObjectName(QStringLiteral("Button2"));
-  update->setGeometry(168, 360, 49, 25);
-  update->setAutoDefault(false);
+  auto* update =
+      MakeButton(this, QStringLiteral("Button2"), QStringLiteral("更新"), {168, 360, 49, 25});
   connect(update, &QPushButton::clicked, this, [this] { Button2Click(); });
 }
 

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -32,6 +33,24 @@ QFont FixedFont(int pixelSize) {
   font.setFixedPitch(true);
   font.setPixelSize(pixelSize);
   return font;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
+                  const QFont& font) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setFont(font);
+  label->move(x, y);
+  label->adjustSize();
+  return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, QRect geometry) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setGeometry(geometry);
+  button->setAutoDefault(false);
+  return button;
 }
 
 void InstallJapaneseTranslations() {

@@ -4,6 +4,8 @@
 
 #include <QFont>
 #include <QObject>
+#include <QRect>
+#include <QString>
 #include <QTimer>
 #include <functional>
 #include <optional>
@@ -11,14 +13,23 @@
 
 #include "engine/interfaces.h"
 
+class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace tollvane {
 
-// "ＭＳ Ｐゴシック" and "ＭＳ ゴシック" of the original layouts map to their metric-compatible
+// The layouts' "ＭＳ Ｐゴシック" and "ＭＳ ゴシック" map to their metric-compatible
 // IPA fonts; sizes are pixel heights.
 QFont ProportionalFont(int pixelSize, bool bold = false, bool italic = false);
 QFont FixedFont(int pixelSize);
+
+// A named label at (x, y), sized to its text.
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
+                  const QFont& font);
+// A named button at its geometry that never turns itself into the default on focus, so Enter
+// in a drop-down never clicks it.
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, QRect geometry);
 
 // The window a message box or dialog should belong to: the active one, but never an error box.
 QWidget* DialogParent();

@@ -116,7 +116,7 @@ TEST(ProfileRewrite, ValuesReadBackAsWritten) {
     ASSERT_TRUE(profile.set("SOUND", "Item1", value));
     EXPECT_EQ(Profile::Parse(profile.bytes()).value("SOUND", "Item1"), value) << value;
   }
-  // Surrounding blanks are dropped as on the platform; the holiday pair does not mind.
+  // Surrounding blanks are dropped on reading; the holiday pair does not mind.
   ASSERT_TRUE(profile.set("HOLIDAY", "Day1", " 5/ 3"));
   EXPECT_EQ(Profile::Parse(profile.bytes()).value("HOLIDAY", "Day1"), "5/ 3");
 }
