@@ -21,7 +21,7 @@ double millisecondsSince(std::chrono::steady_clock::time_point start) {
       .count();
 }
 
-void measure(SoundFormat format, const tollvane::testing::TempFolder& folder) {
+void measure(SoundFormat format, const tollvane::testing::ScratchFolder& folder) {
   const std::string path =
       folder.file(std::string("bench") + tollvane::testing::extensionOf(format));
   const std::string failure = tollvane::testing::writeSound(format, kToneMs, path);
@@ -56,7 +56,7 @@ void measure(SoundFormat format, const tollvane::testing::TempFolder& folder) {
 }  // namespace
 
 int main() {
-  tollvane::testing::TempFolder folder;
+  tollvane::testing::ScratchFolder folder;
   std::printf("sound player: %d opens of a %d ms tone per format (first open included)\n", kOpens,
               kToneMs);
   for (SoundFormat format : {SoundFormat::kWav, SoundFormat::kMp3WithHeader,

@@ -16,8 +16,8 @@
 namespace tollvane {
 namespace {
 
+using testing::ScratchFolder;
 using testing::SoundFormat;
-using testing::TempFolder;
 using testing::writeSound;
 
 constexpr int kToneMs = 1000;
@@ -47,7 +47,7 @@ class Sounds {
     return files_.at(format);
   }
   std::string shortWav() const { return shortWav_; }
-  const TempFolder& folder() const { return folder_; }
+  const ScratchFolder& folder() const { return folder_; }
 
  private:
   Sounds() {
@@ -68,7 +68,7 @@ class Sounds {
       shortWav_.clear();
   }
 
-  TempFolder folder_;
+  ScratchFolder folder_;
   std::map<SoundFormat, std::string> files_;
   std::map<SoundFormat, std::string> failures_;
   std::string shortWav_;
@@ -191,7 +191,7 @@ struct BadFile {
 };
 
 std::vector<BadFile> badFiles() {
-  const TempFolder& folder = Sounds::get().folder();
+  const ScratchFolder& folder = Sounds::get().folder();
   std::ofstream(folder.file("notes.mp3")) << "This is a text file, not a sound.\n";
   std::ofstream(folder.file("empty.wav"));
   std::filesystem::create_directories(folder.file("folder.wav"));

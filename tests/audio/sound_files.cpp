@@ -143,16 +143,4 @@ std::string writePicture(const std::string& path) {
   return encodeToFile({"videotestsrc", "pngenc"}, "videotestsrc num-buffers=1 ! pngenc", path);
 }
 
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tollvane-audio-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr)
-    throw std::runtime_error("cannot create " + pattern);
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 }  // namespace tollvane::testing

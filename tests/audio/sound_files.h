@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "support/scratch_folder.h"
+
 namespace tollvane::testing {
 
 enum class SoundFormat {
@@ -22,19 +24,5 @@ std::string writeSound(SoundFormat format, int durationMs, const std::string& pa
 
 // Writes a PNG picture: a file the sound system decodes but that holds no sound.
 std::string writePicture(const std::string& path);
-
-// Creates a fresh folder under the system's temporary folder and removes it with its files.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 }  // namespace tollvane::testing

@@ -4,13 +4,12 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "engine/errors.h"
 #include "engine/local_time.h"
 #include "engine/texts.h"
 #include "support/fakes.h"
+#include "support/scratch_folder.h"
 
 namespace tollvane {
 namespace {
@@ -58,34 +57,6 @@ WeekSchedule ResetSchedule() {
   return schedule;
 }
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "editor_commands_XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 class EditorCommandsTest : public ::testing::Test {
  protected:
   EditorCommandsTest() { ResetWeekSchedule(data.weekSchedule); }
@@ -128,7 +99,7 @@ class EditorCommandsTest : public ::testing::Test {
   }
   using Texts = std::vector<std::string>;
 
-  TempFolder folder;
+  testing::ScratchFolder folder;
   ProgramData data;
   MapPageTexts pages;
   RecordingView view;
@@ -144,7 +115,8 @@ class EditorCommandsTest : public ::testing::Test {
 
 TEST_F(EditorCommandsTest, CreateReadsSettingsShowsTodaysPageDrivesOutputOffAndResets) {
   const std::string ini = folder.file("Tollvane.INI");
-  WriteFile(ini, "[SOUND]\r\nItem1=bell.wav\r\nItem2=end.mp3\r\n[HOLIDAY]\r\nDay1= 5/ 3\r\n");
+  testing::WriteBytes(ini,
+                      "[SOUND]\r\nItem1=bell.wav\r\nItem2=end.mp3\r\n[HOLIDAY]\r\nDay1= 5/ 3\r\n");
   clock.time.localSeconds = LocalSecondsOf(2026, 12, 9, 7, 59, 0);  // a Wednesday
   data.weekSchedule = {};                                           // as before creation
 
@@ -163,7 +135,7 @@ TEST_F(EditorCommandsTest, CreateReadsSettingsShowsTodaysPageDrivesOutputOffAndR
 
 TEST_F(EditorCommandsTest, CreateStopsAtABrokenHolidayWithoutTheLaterSteps) {
   const std::string ini = folder.file("Tollvane.INI");
-  WriteFile(ini, "[HOLIDAY]\r\nDay1=May/3\r\n");
+  testing::WriteBytes(ini, "[HOLIDAY]\r\nDay1=May/3\r\n");
   clock.time.localSeconds = LocalSecondsOf(2026, 12, 7, 8, 0, 0);  // a Monday
   data.weekSchedule = {};
 
@@ -189,13 +161,13 @@ TEST_F(EditorCommandsTest, ShowYesReloadsThePagesAndLeavesTheScheduleUnarmed) {
   const std::string autosave = folder.file("dorrel.dat");
   // Interleaved records fill each timetable from slot 1 in its own order; timetable 0 and 9
   // are skipped without converting their other lines; an empty sound line gives sound 0.
-  WriteFile(autosave, Lines({"2", "8",   "30", "3",  //
-                             "8", "12",  "15", "2",  //
-                             "0", "abc", "x",  "y",  //
-                             "2", "9",   "0",  "",   //
-                             "9", "",    "",   "",   //
-                             "3", "",    "45", "5",  //
-                             "1"}));                 // trailing line, ignored
+  testing::WriteBytes(autosave, Lines({"2", "8",   "30", "3",  //
+                                       "8", "12",  "15", "2",  //
+                                       "0", "abc", "x",  "y",  //
+                                       "2", "9",   "0",  "",   //
+                                       "9", "",    "",   "",   //
+                                       "3", "",    "45", "5",  //
+                                       "1"}));                 // trailing line, ignored
   prompts.answers = {Answer::Yes};
 
   commands.FormShow(autosave);
@@ -219,7 +191,7 @@ TEST_F(EditorCommandsTest, ShowYesReloadsThePagesAndLeavesTheScheduleUnarmed) {
 
 TEST_F(EditorCommandsTest, ShowNoKeepsPagesAndCaptionButTheBufferHoldsTheLines) {
   const std::string autosave = folder.file("dorrel.dat");
-  WriteFile(autosave, Lines({"2", "8", "30", "3"}));
+  testing::WriteBytes(autosave, Lines({"2", "8", "30", "3"}));
   SetRow("mo01", "10", "5", "4");
   prompts.answers = {Answer::No};
 
@@ -239,7 +211,7 @@ TEST_F(EditorCommandsTest, ShowIgnoresRecordsPastTheTwentyFourthOfATimetable) {
     lines.insert(lines.end(), {"2", std::to_string(n), "5", "2"});
   }
   lines.insert(lines.end(), {"3", "9", "10", "4"});
-  WriteFile(autosave, Lines(lines));
+  testing::WriteBytes(autosave, Lines(lines));
   prompts.answers = {Answer::Yes};
 
   commands.FormShow(autosave);
@@ -254,9 +226,9 @@ TEST_F(EditorCommandsTest, ShowIgnoresRecordsPastTheTwentyFourthOfATimetable) {
 
 TEST_F(EditorCommandsTest, ShowSwallowsAConversionErrorAndKeepsTheRecordsBeforeIt) {
   const std::string autosave = folder.file("dorrel.dat");
-  WriteFile(autosave, Lines({"2", "8", "30", "3",  //
-                             "5", "7", "0", "1",   //
-                             "5", "abc", "0", "1"}));
+  testing::WriteBytes(autosave, Lines({"2", "8", "30", "3",  //
+                                       "5", "7", "0", "1",   //
+                                       "5", "abc", "0", "1"}));
   SetRow("mo01", "10", "5", "4");
   prompts.answers = {Answer::Yes};
 
@@ -277,7 +249,7 @@ TEST_F(EditorCommandsTest, ShowSwallowsAConversionErrorAndKeepsTheRecordsBeforeI
 
 TEST_F(EditorCommandsTest, CloseYesSavesWhatThePagesShowEvenWhileArmed) {
   const std::string autosave = folder.file("dorrel.dat");
-  WriteFile(autosave, "old");
+  testing::WriteBytes(autosave, "old");
   WeekSchedule armed = ResetSchedule();
   armed.at(4, 1) = {11, 0, 2};
   Arm(armed);
@@ -294,7 +266,7 @@ TEST_F(EditorCommandsTest, CloseYesSavesWhatThePagesShowEvenWhileArmed) {
   WeekSchedule expected = ResetSchedule();
   expected.at(2, 1) = {8, 30, 3};
   expected.at(8, 24) = {0, 45, 1};
-  EXPECT_EQ(ReadFile(autosave), ExpectedFile(expected));
+  EXPECT_EQ(testing::ReadBytes(autosave), ExpectedFile(expected));
   EXPECT_TRUE(commands.lineBuffer().empty());
   ExpectSlot(4, 1, {0, 0, 1});  // the armed copy gave way to the gathered pages
   ExpectSlot(2, 1, {8, 30, 3});
@@ -377,7 +349,7 @@ TEST_F(EditorCommandsTest, NewEmptiesThePagesAndForgetsTheFileButDoesNotDisarm) 
 
 TEST_F(EditorCommandsTest, OpenDisarmsLoadsThePagesAndNamesTheFile) {
   const std::string path = folder.file("week.txt");
-  WriteFile(path, Lines({"4", "13", "20", "6"}));
+  testing::WriteBytes(path, Lines({"4", "13", "20", "6"}));
   WeekSchedule armed = ResetSchedule();
   armed.at(2, 1) = {8, 30, 3};
   Arm(armed);
@@ -430,7 +402,7 @@ TEST_F(EditorCommandsTest, OpenFailuresLeaveTheFileAlreadyChosen) {
 
   // A conversion error: the caption changed, the pages did not.
   const std::string broken = folder.file("broken.txt");
-  WriteFile(broken, Lines({"2", "8", "30", "3", "5", "abc", "0", "1"}));
+  testing::WriteBytes(broken, Lines({"2", "8", "30", "3", "5", "abc", "0", "1"}));
   SetRow("mo01", "10", "5", "4");
   dialogs.answers = {broken};
   EXPECT_THROW(commands.Open1Click(), ConversionError);
@@ -442,7 +414,7 @@ TEST_F(EditorCommandsTest, OpenFailuresLeaveTheFileAlreadyChosen) {
 
 TEST_F(EditorCommandsTest, SaveWritesThePagesWhenNotArmedAndTheArmedCopyWhenArmed) {
   const std::string path = folder.file("week.txt");
-  WriteFile(path, Lines({"2", "8", "30", "3"}));
+  testing::WriteBytes(path, Lines({"2", "8", "30", "3"}));
   dialogs.answers = {path};
   commands.Open1Click();
   SetRow("th05", "14", "55", "10");
@@ -452,7 +424,7 @@ TEST_F(EditorCommandsTest, SaveWritesThePagesWhenNotArmedAndTheArmedCopyWhenArme
   WeekSchedule expected = ResetSchedule();
   expected.at(2, 1) = {8, 30, 3};
   expected.at(5, 5) = {14, 55, 10};
-  EXPECT_EQ(ReadFile(path), ExpectedFile(expected));
+  EXPECT_EQ(testing::ReadBytes(path), ExpectedFile(expected));
   ExpectReset();  // back to silence after the gather
   EXPECT_EQ(view.caption, kTitle + "week.txt");
   EXPECT_TRUE(commands.lineBuffer().empty());
@@ -463,7 +435,7 @@ TEST_F(EditorCommandsTest, SaveWritesThePagesWhenNotArmedAndTheArmedCopyWhenArme
   Arm(armed);
   SetRow("sa02", "10", "0", "1");
   commands.Save1Click();
-  EXPECT_EQ(ReadFile(path), ExpectedFile(armed));
+  EXPECT_EQ(testing::ReadBytes(path), ExpectedFile(armed));
   ExpectSlot(7, 2, {9, 0, 1});
   EXPECT_EQ(view.button2, text::kDisarm);
 }
@@ -484,7 +456,7 @@ TEST_F(EditorCommandsTest, SaveAsFromAFreshStartNamesTheFileButLeavesSave1Disabl
 
   WeekSchedule expected = ResetSchedule();
   expected.at(6, 12) = {16, 10, 7};
-  EXPECT_EQ(ReadFile(path), ExpectedFile(expected));
+  EXPECT_EQ(testing::ReadBytes(path), ExpectedFile(expected));
   EXPECT_EQ(dialogs.saveInitial, (Texts{""}));
   EXPECT_EQ(commands.currentFile(), path);
   EXPECT_EQ(view.caption, kTitle + "new.txt");
@@ -496,7 +468,7 @@ TEST_F(EditorCommandsTest, SaveAsFromAFreshStartNamesTheFileButLeavesSave1Disabl
   SetRow("fr12", "17", "10", "7");
   commands.SaveAs1Click();
   EXPECT_EQ(dialogs.saveInitial, (Texts{"", path}));
-  EXPECT_EQ(ReadFile(path), ExpectedFile(expected));
+  EXPECT_EQ(testing::ReadBytes(path), ExpectedFile(expected));
   EXPECT_EQ(commands.currentFile(), path);
   ExpectReset();
 }
@@ -517,7 +489,7 @@ TEST_F(EditorCommandsTest, SaveAsStoreFailureKeepsTheCaptionAndResetsTheSchedule
 
 TEST_F(EditorCommandsTest, SaveStopsAtAConversionErrorBeforeStoring) {
   const std::string path = folder.file("week.txt");
-  WriteFile(path, Lines({"2", "8", "30", "3"}));
+  testing::WriteBytes(path, Lines({"2", "8", "30", "3"}));
   dialogs.answers = {path};
   commands.Open1Click();
   SetRow("mo01", "8", "30", "3");
@@ -525,7 +497,7 @@ TEST_F(EditorCommandsTest, SaveStopsAtAConversionErrorBeforeStoring) {
 
   EXPECT_THROW(commands.Save1Click(), ConversionError);
 
-  EXPECT_EQ(ReadFile(path), Lines({"2", "8", "30", "3"}));
+  EXPECT_EQ(testing::ReadBytes(path), Lines({"2", "8", "30", "3"}));
   ExpectSlot(2, 1, {8, 30, 3});  // the gather got this far
 }
 
@@ -535,8 +507,8 @@ TEST_F(EditorCommandsTest, SaveStopsAtAConversionErrorBeforeStoring) {
 TEST_F(EditorCommandsTest, DropOverwriteReadsTheFirstFileAndMakesItCurrent) {
   const std::string first = folder.file("first.txt");
   const std::string second = folder.file("second.txt");
-  WriteFile(first, Lines({"8", "12", "30", "2"}));
-  WriteFile(second, Lines({"2", "8", "0", "1"}));
+  testing::WriteBytes(first, Lines({"8", "12", "30", "2"}));
+  testing::WriteBytes(second, Lines({"2", "8", "0", "1"}));
   WeekSchedule armed = ResetSchedule();
   armed.at(2, 1) = {8, 30, 3};
   Arm(armed);
@@ -561,14 +533,14 @@ TEST_F(EditorCommandsTest, DropOverwriteReadsTheFirstFileAndMakesItCurrent) {
 
 TEST_F(EditorCommandsTest, DropAppendMergesIntoThePagesAndKeepsThePreviousFile) {
   const std::string previous = folder.file("previous.txt");
-  WriteFile(previous, Lines({"3", "10", "0", "1"}));
+  testing::WriteBytes(previous, Lines({"3", "10", "0", "1"}));
   dialogs.answers = {previous};
   commands.Open1Click();
   SetRow("mo01", "8", "30", "3");
   SetRow("ak02", "15", "20", "4");
 
   const std::string dropped = folder.file("common.txt");
-  WriteFile(dropped, Lines({"8", "12", "30", "2"}));
+  testing::WriteBytes(dropped, Lines({"8", "12", "30", "2"}));
   prompts.answers = {Answer::No};
   commands.DropFiles({dropped});
 
@@ -587,7 +559,7 @@ TEST_F(EditorCommandsTest, DropAppendMergesIntoThePagesAndKeepsThePreviousFile) 
   merged.at(8, 2) = {15, 20, 4};
   merged.at(2, 1) = {8, 30, 3};
   merged.at(3, 1) = {10, 0, 1};
-  EXPECT_EQ(ReadFile(previous), ExpectedFile(merged));
+  EXPECT_EQ(testing::ReadBytes(previous), ExpectedFile(merged));
 }
 
 TEST_F(EditorCommandsTest, DropErrorsShowOneMessageAndKeepThePages) {
@@ -608,7 +580,7 @@ TEST_F(EditorCommandsTest, DropErrorsShowOneMessageAndKeepThePages) {
 
   // Conversion error in overwrite mode: caption, current file and Save1 stay.
   const std::string broken = folder.file("broken.txt");
-  WriteFile(broken, Lines({"2", "9", "oops", "1"}));
+  testing::WriteBytes(broken, Lines({"2", "9", "oops", "1"}));
   prompts.answers = {Answer::Yes, Answer::Ok};
   commands.DropFiles({broken});
   EXPECT_EQ(prompts.asked.back().text, kCannotOpen);
@@ -619,7 +591,7 @@ TEST_F(EditorCommandsTest, DropErrorsShowOneMessageAndKeepThePages) {
 
   // Conversion error of the gather in append mode.
   const std::string good = folder.file("good.txt");
-  WriteFile(good, Lines({"2", "9", "0", "1"}));
+  testing::WriteBytes(good, Lines({"2", "9", "0", "1"}));
   SetRow("sa01", "nine", "0", "1");
   prompts.answers = {Answer::No, Answer::Ok};
   commands.DropFiles({good});
@@ -692,7 +664,7 @@ TEST_F(EditorCommandsTest, PasteDeliversTheSourceAsCopiedNotAsEditedSince) {
 
 TEST_F(EditorCommandsTest, PasteAfterAnUnarmedSaveEmptiesTheTarget) {
   const std::string path = folder.file("week.txt");
-  WriteFile(path, Lines({}));
+  testing::WriteBytes(path, Lines({}));
   dialogs.answers = {path};
   commands.Open1Click();
   SetRow("mo01", "8", "30", "3");

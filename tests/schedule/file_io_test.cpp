@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "scratch.h"
+#include "support/scratch_folder.h"
 
 namespace tollvane {
 namespace {
@@ -22,22 +22,22 @@ using testing::WriteBytes;
 TEST(ReadFileBytes, TellsAMissingFileFromOneThatCannotBeRead) {
   ScratchFolder folder;
   std::string bytes = "stale";
-  EXPECT_EQ(ReadFileBytes(folder.path("missing"), bytes), FileStatus::kMissing);
+  EXPECT_EQ(ReadFileBytes(folder.file("missing"), bytes), FileStatus::kMissing);
   EXPECT_EQ(bytes, "");
-  std::filesystem::create_symlink("nowhere", folder.path("dangling"));
-  EXPECT_EQ(ReadFileBytes(folder.path("dangling"), bytes), FileStatus::kMissing);
+  std::filesystem::create_symlink("nowhere", folder.file("dangling"));
+  EXPECT_EQ(ReadFileBytes(folder.file("dangling"), bytes), FileStatus::kMissing);
 
-  WriteBytes(folder.path("plain"), "p");
-  EXPECT_EQ(ReadFileBytes(folder.path("plain/inside"), bytes), FileStatus::kFailed);
-  EXPECT_EQ(ReadFileBytes(folder.root().string(), bytes), FileStatus::kFailed);
-  ASSERT_EQ(::mkfifo(folder.path("pipe").c_str(), 0600), 0);
-  EXPECT_EQ(ReadFileBytes(folder.path("pipe"), bytes), FileStatus::kFailed);  // no writer waited
+  WriteBytes(folder.file("plain"), "p");
+  EXPECT_EQ(ReadFileBytes(folder.file("plain/inside"), bytes), FileStatus::kFailed);
+  EXPECT_EQ(ReadFileBytes(folder.path().string(), bytes), FileStatus::kFailed);
+  ASSERT_EQ(::mkfifo(folder.file("pipe").c_str(), 0600), 0);
+  EXPECT_EQ(ReadFileBytes(folder.file("pipe"), bytes), FileStatus::kFailed);  // no writer waited
 
   // Several read chunks, NULs included, come back whole.
   std::string big(200 * 1024 + 7, 'a');
   big[70000] = '\0';
-  WriteBytes(folder.path("big"), big);
-  EXPECT_EQ(ReadFileBytes(folder.path("big"), bytes), FileStatus::kOk);
+  WriteBytes(folder.file("big"), big);
+  EXPECT_EQ(ReadFileBytes(folder.file("big"), bytes), FileStatus::kOk);
   EXPECT_EQ(bytes, big);
 }
 
@@ -46,7 +46,7 @@ TEST(ReplaceFileAtomically, KeepsTheOwnerOfAReplacedFile) {
     GTEST_SKIP() << "only root may give a file to another user";
   }
   ScratchFolder folder;
-  const std::string path = folder.path("week.txt");
+  const std::string path = folder.file("week.txt");
   WriteBytes(path, "old");
   ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
@@ -64,20 +64,20 @@ TEST(ReplaceFileAtomically, OddTargetsAreHandledWithoutLeftovers) {
   ScratchFolder folder;
   // The temporary name stays a legal name beside a target whose name is near the limit.
   const std::string longName(250, 'w');
-  ASSERT_TRUE(ReplaceFileAtomically(folder.path(longName), "one"));
-  ASSERT_TRUE(ReplaceFileAtomically(folder.path(longName), "two"));
-  EXPECT_EQ(ReadBytes(folder.path(longName)), "two");
+  ASSERT_TRUE(ReplaceFileAtomically(folder.file(longName), "one"));
+  ASSERT_TRUE(ReplaceFileAtomically(folder.file(longName), "two"));
+  EXPECT_EQ(ReadBytes(folder.file(longName)), "two");
   EXPECT_EQ(folder.names(), std::vector<std::string>{longName});
-  std::filesystem::remove(folder.path(longName));
+  std::filesystem::remove(folder.file(longName));
 
   // A link that names nothing has no file to update; it is replaced by the file itself.
-  std::filesystem::create_symlink("missing/week.txt", folder.path("dangling"));
-  ASSERT_TRUE(ReplaceFileAtomically(folder.path("dangling"), "saved"));
-  EXPECT_FALSE(std::filesystem::is_symlink(folder.path("dangling")));
-  EXPECT_EQ(ReadBytes(folder.path("dangling")), "saved");
+  std::filesystem::create_symlink("missing/week.txt", folder.file("dangling"));
+  ASSERT_TRUE(ReplaceFileAtomically(folder.file("dangling"), "saved"));
+  EXPECT_FALSE(std::filesystem::is_symlink(folder.file("dangling")));
+  EXPECT_EQ(ReadBytes(folder.file("dangling")), "saved");
 
   EXPECT_FALSE(ReplaceFileAtomically("", "x"));
-  EXPECT_FALSE(ReplaceFileAtomically(folder.root().string(), "x"));
+  EXPECT_FALSE(ReplaceFileAtomically(folder.path().string(), "x"));
   EXPECT_EQ(folder.names(), std::vector<std::string>{"dangling"});
 }
 

@@ -11,8 +11,8 @@
 #include "engine/errors.h"
 #include "schedule/schedule_file.h"
 #include "schedule/text_number.h"
-#include "scratch.h"
 #include "support/fakes.h"
+#include "support/scratch_folder.h"
 
 namespace tollvane {
 namespace {
@@ -170,7 +170,7 @@ bool NotAnInteger(const std::string& text) {
 
 TEST(GeneratedFiles, LoadAndParseSucceedOrRaiseTheConversionErrorAndStayInBounds) {
   testing::ScratchFolder folder;
-  const std::string path = folder.path("generated.txt");
+  const std::string path = folder.file("generated.txt");
   constexpr uint32_t kSeed = 20261209;
   Generator generator(kSeed);
   int parsed = 0;

@@ -5,7 +5,7 @@
 
 #include "engine/week_schedule.h"
 #include "schedule/schedule_file.h"
-#include "scratch.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ int main() {
   tollvane::testing::ScratchFolder folder;
   tollvane::WeekSchedule schedule;
   tollvane::ResetWeekSchedule(schedule);
-  const std::string small = folder.path("week.txt");
+  const std::string small = folder.file("week.txt");
 
   const double store = MillisecondsPerRun(50, [&] {
     LineBuffer lines;
@@ -47,27 +47,27 @@ int main() {
   for (int i = 0; i < 100000; ++i) {
     many += std::to_string(i % 4 == 0 ? 2 : i % 60) + "\r\n";
   }
-  tollvane::testing::WriteBytes(folder.path("many.txt"), many);
+  tollvane::testing::WriteBytes(folder.file("many.txt"), many);
   const double loadMany = MillisecondsPerRun(10, [&] {
     LineBuffer lines;
-    tollvane::LoadLines(lines, folder.path("many.txt"));
+    tollvane::LoadLines(lines, folder.file("many.txt"));
     tollvane::ParseScheduleRecords(lines, schedule);
   });
   std::printf("load and parse 100000-line file: %.2f ms\n", loadMany);
 
-  tollvane::testing::WriteBytes(folder.path("long.txt"),
+  tollvane::testing::WriteBytes(folder.file("long.txt"),
                                 "8\r\n" + std::string((16u << 20) - 16, '0') + "7\r\n0\r\n1\r\n");
   const double loadLong = MillisecondsPerRun(5, [&] {
     LineBuffer lines;
-    tollvane::LoadLines(lines, folder.path("long.txt"));
+    tollvane::LoadLines(lines, folder.file("long.txt"));
     tollvane::ParseScheduleRecords(lines, schedule);
   });
   std::printf("load and parse 16 MiB file with one long line: %.2f ms\n", loadLong);
 
-  tollvane::testing::WriteBytes(folder.path("breaks.txt"), std::string(1u << 20, '\n'));
+  tollvane::testing::WriteBytes(folder.file("breaks.txt"), std::string(1u << 20, '\n'));
   const double loadBreaks = MillisecondsPerRun(5, [&] {
     LineBuffer lines;
-    tollvane::LoadLines(lines, folder.path("breaks.txt"));
+    tollvane::LoadLines(lines, folder.file("breaks.txt"));
   });
   std::printf("load 1048576 empty lines (the line bound): %.2f ms\n", loadBreaks);
   return 0;

@@ -13,8 +13,8 @@
 
 #include "engine/errors.h"
 #include "schedule/tabs.h"
-#include "scratch.h"
 #include "support/fakes.h"
+#include "support/scratch_folder.h"
 
 namespace tollvane {
 namespace {
@@ -80,7 +80,7 @@ TEST(ScheduleWriter, ResetScheduleIs2304BytesInTheOrderCommonThenSundayToSaturda
   LineBuffer lines{"left over"};
   BuildScheduleLines(ResetSchedule(), lines);
   ASSERT_EQ(lines.size(), 768u);
-  StoreLines(lines, folder.path("reset.txt"));
+  StoreLines(lines, folder.file("reset.txt"));
   EXPECT_TRUE(lines.empty());
 
   std::string expected;
@@ -89,7 +89,7 @@ TEST(ScheduleWriter, ResetScheduleIs2304BytesInTheOrderCommonThenSundayToSaturda
       expected += std::string(t) + "\r\n0\r\n0\r\n1\r\n";
     }
   }
-  const std::string bytes = ReadBytes(folder.path("reset.txt"));
+  const std::string bytes = ReadBytes(folder.file("reset.txt"));
   EXPECT_EQ(bytes.size(), 2304u);
   EXPECT_EQ(bytes, expected);
 }
@@ -98,18 +98,18 @@ TEST(ScheduleWriter, FilledScheduleMatchesTheStoredFileByteForByte) {
   ScratchFolder folder;
   LineBuffer lines;
   BuildScheduleLines(FilledSchedule(), lines);
-  StoreLines(lines, folder.path("filled.txt"));
+  StoreLines(lines, folder.file("filled.txt"));
   const std::string fixture = ReadBytes(SCHEDULE_TEST_DATA "/filled_schedule.txt");
   ASSERT_EQ(fixture.size(), 2334u);
-  EXPECT_EQ(ReadBytes(folder.path("filled.txt")), fixture);
+  EXPECT_EQ(ReadBytes(folder.file("filled.txt")), fixture);
 }
 
 TEST(ScheduleWriter, WhatIsWrittenReadsBackSlotForSlotInBothModes) {
   ScratchFolder folder;
   LineBuffer lines;
   BuildScheduleLines(FilledSchedule(), lines);
-  StoreLines(lines, folder.path("s.txt"));
-  LoadLines(lines, folder.path("s.txt"));
+  StoreLines(lines, folder.file("s.txt"));
+  LoadLines(lines, folder.file("s.txt"));
   WeekSchedule parsed = Guarded();
   ParseScheduleRecords(lines, parsed);
   const WeekSchedule filled = FilledSchedule();
@@ -138,7 +138,7 @@ TEST(ScheduleWriter, WhatIsWrittenReadsBackSlotForSlotInBothModes) {
 
 TEST(StoreLines, ReplacesAnExistingFileKeepingItsPermissionsAndLeavesNoTemporaryFile) {
   ScratchFolder folder;
-  const std::string path = folder.path("week.txt");
+  const std::string path = folder.file("week.txt");
   WriteBytes(path, std::string(5000, 'x'));
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
   LineBuffer lines{"8", "-3", "", "10"};
@@ -157,13 +157,13 @@ TEST(StoreLines, ReplacesAnExistingFileKeepingItsPermissionsAndLeavesNoTemporary
 
 TEST(StoreLines, SavingThroughASymbolicLinkUpdatesTheFileItNames) {
   ScratchFolder folder;
-  std::filesystem::create_directory(folder.path("real"));
-  const std::string real = folder.path("real/week.txt");
+  std::filesystem::create_directory(folder.file("real"));
+  const std::string real = folder.file("real/week.txt");
   WriteBytes(real, "old");
-  std::filesystem::create_symlink(real, folder.path("link.txt"));
+  std::filesystem::create_symlink(real, folder.file("link.txt"));
   LineBuffer lines{"1"};
-  StoreLines(lines, folder.path("link.txt"));
-  EXPECT_TRUE(std::filesystem::is_symlink(folder.path("link.txt")));
+  StoreLines(lines, folder.file("link.txt"));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.file("link.txt")));
   EXPECT_EQ(ReadBytes(real), "1\r\n");
 }
 
@@ -180,21 +180,21 @@ void ExpectCreateError(const std::string& path) {
 
 TEST(StoreLines, TargetsThatCannotBeCreatedRaiseFileCreateError) {
   ScratchFolder folder;
-  std::filesystem::create_directory(folder.path("folder.txt"));
-  WriteBytes(folder.path("plain"), "p");
-  ExpectCreateError(folder.path("folder.txt"));
-  ExpectCreateError(folder.path("missing/week.txt"));
-  ExpectCreateError(folder.path("plain/week.txt"));
+  std::filesystem::create_directory(folder.file("folder.txt"));
+  WriteBytes(folder.file("plain"), "p");
+  ExpectCreateError(folder.file("folder.txt"));
+  ExpectCreateError(folder.file("missing/week.txt"));
+  ExpectCreateError(folder.file("plain/week.txt"));
   ExpectCreateError("");
   ExpectCreateError("/proc/tollvane-week.txt");  // not even root creates files here
   ExpectCreateError("/dev/null");                // a device is never replaced
-  EXPECT_TRUE(std::filesystem::is_directory(folder.path("folder.txt")));
-  EXPECT_EQ(ReadBytes(folder.path("plain")), "p");
+  EXPECT_TRUE(std::filesystem::is_directory(folder.file("folder.txt")));
+  EXPECT_EQ(ReadBytes(folder.file("plain")), "p");
 }
 
 TEST(StoreLines, ReadOnlyFolderRaisesFileCreateError) {
   ScratchFolder folder;
-  const std::string locked = folder.path("locked");
+  const std::string locked = folder.file("locked");
   std::filesystem::create_directory(locked);
   WriteBytes(locked + "/week.txt", "old");
   ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
@@ -210,8 +210,8 @@ TEST(StoreLines, ReadOnlyFolderRaisesFileCreateError) {
 // fail as writing into the file would, and leave it alone.
 TEST(StoreLines, ReadOnlyFileInAWritableFolderIsNotReplaced) {
   ScratchFolder folder;
-  ASSERT_EQ(::chmod(folder.root().c_str(), 0777), 0);
-  const std::string path = folder.path("week.txt");
+  ASSERT_EQ(::chmod(folder.path().c_str(), 0777), 0);
+  const std::string path = folder.file("week.txt");
   WriteBytes(path, "old");
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
   if (::geteuid() != 0) {
@@ -241,7 +241,7 @@ TEST(StoreLines, ReadOnlyFileInAWritableFolderIsNotReplaced) {
 // A disk that fills up half-way through the write: the old file must survive whole.
 TEST(StoreLines, WriteFailingHalfWayKeepsTheOldFileAndRemovesTheTemporaryFile) {
   ScratchFolder folder;
-  const std::string path = folder.path("week.txt");
+  const std::string path = folder.file("week.txt");
   const std::string old = "8\r\n9\r\n0\r\n1\r\n";
   WriteBytes(path, old);
   LineBuffer lines;
@@ -272,9 +272,9 @@ TEST(StoreLines, WriteFailingHalfWayKeepsTheOldFileAndRemovesTheTemporaryFile) {
 
 LineBuffer LoadText(const std::string& bytes) {
   ScratchFolder folder;
-  WriteBytes(folder.path("in.txt"), bytes);
+  WriteBytes(folder.file("in.txt"), bytes);
   LineBuffer lines{"stale"};
-  LoadLines(lines, folder.path("in.txt"));
+  LoadLines(lines, folder.file("in.txt"));
   return lines;
 }
 
@@ -320,23 +320,23 @@ void ExpectOpenError(const std::string& path) {
 
 TEST(LoadLines, FilesThatCannotBeReadRaiseFileOpenError) {
   ScratchFolder folder;
-  ExpectOpenError(folder.path("missing.txt"));
-  ExpectOpenError(folder.root().string());
+  ExpectOpenError(folder.file("missing.txt"));
+  ExpectOpenError(folder.path().string());
   ExpectOpenError("");
-  const std::string fifo = folder.path("pipe");
+  const std::string fifo = folder.file("pipe");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   ExpectOpenError(fifo);  // must not wait for a writer
 
   // Far beyond anything a schedule could be: refused rather than filling memory.
-  WriteBytes(folder.path("huge.txt"), std::string((16u << 20) + 1, '1'));
-  ExpectOpenError(folder.path("huge.txt"));
-  WriteBytes(folder.path("breaks.txt"), std::string((1u << 20) + 1, '\n'));
-  ExpectOpenError(folder.path("breaks.txt"));
+  WriteBytes(folder.file("huge.txt"), std::string((16u << 20) + 1, '1'));
+  ExpectOpenError(folder.file("huge.txt"));
+  WriteBytes(folder.file("breaks.txt"), std::string((1u << 20) + 1, '\n'));
+  ExpectOpenError(folder.file("breaks.txt"));
 }
 
 TEST(LoadLines, UnreadableFileRaisesFileOpenError) {
   ScratchFolder folder;
-  const std::string path = folder.path("secret.txt");
+  const std::string path = folder.file("secret.txt");
   WriteBytes(path, "8\r\n");
   ASSERT_EQ(::chmod(path.c_str(), 0), 0);
   if (::access(path.c_str(), R_OK) == 0) {

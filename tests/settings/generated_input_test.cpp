@@ -16,7 +16,7 @@
 namespace tollvane {
 namespace {
 
-using testing::TempDir;
+using testing::ScratchFolder;
 using testing::WriteBytes;
 
 class ContentGenerator {
@@ -129,7 +129,7 @@ void CheckDocumentedResult(const SoundTable& sounds, const HolidayList& holidays
 }
 
 TEST(GeneratedSettingsFiles, ReadingGivesTheDocumentedResultOrConversionError) {
-  TempDir dir;
+  ScratchFolder dir;
   ContentGenerator generator(20261209);
   int failures = 0;
   int counted = 0;

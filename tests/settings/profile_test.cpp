@@ -15,7 +15,7 @@ namespace {
 using testing::CountEntries;
 using testing::DataFile;
 using testing::ReadBytes;
-using testing::TempDir;
+using testing::ScratchFolder;
 using testing::WriteBytes;
 
 TEST(ProfileReading, HandEditedFileWithCommentsOddCaseAndBlanks) {
@@ -136,7 +136,7 @@ TEST(ProfileRewrite, TextThatWouldBreakTheLineIsRefused) {
 }
 
 TEST(ProfileFileWrite, CreatesTheFileAndReplacesItWithoutLeftovers) {
-  TempDir dir;
+  ScratchFolder dir;
   const std::string path = dir.file("Tollvane.INI");
   ASSERT_TRUE(WriteProfileString(path, "SOUND", "Item1", "a.mp3"));
   ASSERT_TRUE(WriteProfileString(path, "SOUND", "Item2", "b.mp3"));
@@ -146,7 +146,7 @@ TEST(ProfileFileWrite, CreatesTheFileAndReplacesItWithoutLeftovers) {
 }
 
 TEST(ProfileFileWrite, KeepsTheFilesPermissionsAndFollowsALink) {
-  TempDir dir;
+  ScratchFolder dir;
   const std::string real = dir.file("real.ini");
   WriteBytes(real, "[SOUND]\nItem1=a\n");
   ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
@@ -162,7 +162,7 @@ TEST(ProfileFileWrite, KeepsTheFilesPermissionsAndFollowsALink) {
 }
 
 TEST(ProfileFileWrite, FailuresLeaveTheFileAsItWas) {
-  TempDir dir;
+  ScratchFolder dir;
   // A folder standing where the file should be.
   std::filesystem::create_directory(dir.file("folder.ini"));
   EXPECT_FALSE(WriteProfileString(dir.file("folder.ini"), "SOUND", "Item1", "a"));
@@ -187,7 +187,7 @@ TEST(ProfileFileWrite, ReadOnlyFileOrFolderRefusesTheWrite) {
   if (::geteuid() == 0) {
     GTEST_SKIP() << "permissions do not bind root";
   }
-  TempDir dir;
+  ScratchFolder dir;
   const std::string path = dir.file("Tollvane.INI");
   WriteBytes(path, "[SOUND]\nItem1=a\n");
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);

@@ -15,7 +15,7 @@ namespace {
 
 using testing::DataFile;
 using testing::ReadBytes;
-using testing::TempDir;
+using testing::ScratchFolder;
 using testing::WriteBytes;
 
 TEST(SettingsPath, ExtensionIsReplacedOrAppended) {
@@ -40,7 +40,7 @@ struct Loaded {
   HolidayList holidays{};
 };
 
-Loaded ReadText(const TempDir& dir, const std::string& content) {
+Loaded ReadText(const ScratchFolder& dir, const std::string& content) {
   const std::string path = dir.file("Tollvane.INI");
   WriteBytes(path, content);
   Loaded loaded;
@@ -49,7 +49,7 @@ Loaded ReadText(const TempDir& dir, const std::string& content) {
 }
 
 TEST(ReadSettingsStops, MissingFileGivesEmptyTables) {
-  TempDir dir;
+  ScratchFolder dir;
   Loaded loaded;
   ReadSettings(dir.file("Tollvane.INI"), loaded.sounds, loaded.holidays);
   for (const std::string& entry : loaded.sounds) {
@@ -60,7 +60,7 @@ TEST(ReadSettingsStops, MissingFileGivesEmptyTables) {
 }
 
 TEST(ReadSettingsStops, SoundsEndAtTheFirstShortValue) {
-  TempDir dir;
+  ScratchFolder dir;
   Loaded loaded = ReadText(dir,
                            "[SOUND]\nItem1=a.mp3\nItem2=b.mp3\nItem3=c.mp3\nItem4=\n"
                            "Item5=e.mp3\nItem6=f.mp3\nItem7=g.mp3\nItem8=h.mp3\nItem9=i.mp3\n"
@@ -87,7 +87,7 @@ TEST(ReadSettingsStops, SoundsEndAtTheFirstShortValue) {
 }
 
 TEST(ReadSettingsStops, HolidaysEndAtTheFirstShortOrMissingDay) {
-  TempDir dir;
+  ScratchFolder dir;
   EXPECT_EQ(ReadText(dir, "[HOLIDAY]\nDay2=5/3\nDay3=5/4\n").holidays.count, 0);
   EXPECT_EQ(ReadText(dir, "[HOLIDAY]\nDay1=-\nDay2=5/3\n").holidays.count, 0);
   const Loaded loaded = ReadText(dir, "[HOLIDAY]\nDay1=5/3\nDay2=5/4\nDay3=7\nDay4=5/5\n");
@@ -101,7 +101,7 @@ TEST(ReadSettingsStops, HolidaysEndAtTheFirstShortOrMissingDay) {
 }
 
 TEST(ReadSettingsStops, AtMostFortyEightDaysAreRead) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string text = "[HOLIDAY]\n";
   for (int n = 1; n <= 48; ++n) {
     text += "Day" + std::to_string(n) + "=" + FormatHoliday(1 + n % 12, n % 28 + 1) + "\n";
@@ -116,7 +116,7 @@ TEST(ReadSettingsStops, AtMostFortyEightDaysAreRead) {
 }
 
 TEST(ReadSettingsHolidayParsing, BlanksBeforeEachPartAreAccepted) {
-  TempDir dir;
+  ScratchFolder dir;
   const Loaded loaded =
       ReadText(dir, "[HOLIDAY]\nDay1=\" 5/ 3\"\nDay2=5/3\nDay3=12/25\nDay4=13/0\nDay5=-1/+2\n");
   ASSERT_EQ(loaded.holidays.count, 5);
@@ -129,7 +129,7 @@ TEST(ReadSettingsHolidayParsing, BlanksBeforeEachPartAreAccepted) {
 }
 
 // Reads and returns what the tables hold after the expected ConversionError.
-Loaded ReadExpectingConversionError(const TempDir& dir, const std::string& content,
+Loaded ReadExpectingConversionError(const ScratchFolder& dir, const std::string& content,
                                     const std::string& message) {
   const std::string path = dir.file("Tollvane.INI");
   WriteBytes(path, content);
@@ -144,7 +144,7 @@ Loaded ReadExpectingConversionError(const TempDir& dir, const std::string& conte
 }
 
 TEST(ReadSettingsHolidayParsing, BadPartsRaiseAndLeaveThePartialState) {
-  TempDir dir;
+  ScratchFolder dir;
   ReadExpectingConversionError(dir, "[HOLIDAY]\nDay1=5 /3\n", "'5 ' は整数ではありません");
   ReadExpectingConversionError(dir, "[HOLIDAY]\nDay1=0503\n", "'' は整数ではありません");
   ReadExpectingConversionError(dir, "[HOLIDAY]\nDay1=5/\n", "'' は整数ではありません");
@@ -169,7 +169,7 @@ TEST(ReadSettingsHolidayParsing, BadPartsRaiseAndLeaveThePartialState) {
 }
 
 TEST(ReadSettingsFiles, HandEditedFileReadsAsItsOwnerMeantIt) {
-  TempDir dir;
+  ScratchFolder dir;
   const Loaded loaded = ReadText(dir, DataFile("hand_edited.ini"));
   EXPECT_EQ(loaded.sounds[1], "chime.mp3");
   EXPECT_EQ(loaded.sounds[2], "/srv/sounds/long bell.wav");
@@ -194,7 +194,7 @@ std::array<std::string, 2 * kHolidayRows> EmptyRows() {
 }
 
 TEST(SettingsRoundTrip, DialogsWriteWhatTheNextStartReads) {
-  TempDir dir;
+  ScratchFolder dir;
   const std::string path = dir.file("Tollvane.INI");
   SoundTable sounds{};
   HolidayList holidays{};
@@ -233,7 +233,7 @@ TEST(SettingsRoundTrip, DialogsWriteWhatTheNextStartReads) {
 }
 
 TEST(SettingsRoundTrip, EmptySoundFieldEndsTheListAtTheNextStart) {
-  TempDir dir;
+  ScratchFolder dir;
   const std::string path = dir.file("Tollvane.INI");
   SoundTable sounds{};
   auto items = Items("s");
@@ -247,7 +247,7 @@ TEST(SettingsRoundTrip, EmptySoundFieldEndsTheListAtTheNextStart) {
 }
 
 TEST(SettingsRoundTrip, ForeignContentSurvivesBothDialogs) {
-  TempDir dir;
+  ScratchFolder dir;
   const std::string path = dir.file("Tollvane.INI");
   const std::string foreign =
       "; kept by the office\n[Network]\nServer = bells.local \n\n"
@@ -281,7 +281,7 @@ TEST(SettingsRoundTrip, ForeignContentSurvivesBothDialogs) {
 }
 
 TEST(SettingsWriters, LineBreakInASoundNameStopsAtThatKey) {
-  TempDir dir;
+  ScratchFolder dir;
   const std::string path = dir.file("Tollvane.INI");
   SoundTable sounds{};
   sounds[1] = "old.mp3";
@@ -299,7 +299,7 @@ TEST(SettingsWriters, LineBreakInASoundNameStopsAtThatKey) {
 }
 
 TEST(SettingsWriters, UnwritableTargetRaisesAndKeepsTheTablesAsDescribed) {
-  TempDir dir;
+  ScratchFolder dir;
   const std::string path = dir.file("Tollvane.INI");
   std::filesystem::create_directory(path);
   SoundTable sounds{};
@@ -321,7 +321,7 @@ TEST(SettingsWriters, UnwritableTargetRaisesAndKeepsTheTablesAsDescribed) {
 }
 
 TEST(SettingsWriters, HolidayConversionErrorStopsBeforeAnyWrite) {
-  TempDir dir;
+  ScratchFolder dir;
   const std::string path = dir.file("Tollvane.INI");
   HolidayList holidays{};
   holidays.at(2) = {7, 7, "7/7"};

@@ -37,15 +37,19 @@ class RecordingBoard : public Board {
 class FakeTimer : public BellTimer {
  public:
   void setInterval(int milliseconds) override {
-    if (milliseconds == interval_) return;
+    if (milliseconds == interval_)
+      return;
     interval_ = milliseconds;
-    if (enabled_) ++starts;
+    if (enabled_)
+      ++starts;
   }
   int interval() const override { return interval_; }
   void setEnabled(bool enabled) override {
-    if (enabled == enabled_) return;
+    if (enabled == enabled_)
+      return;
     enabled_ = enabled;
-    if (enabled_) ++starts;
+    if (enabled_)
+      ++starts;
   }
   bool enabled() const override { return enabled_; }
   // True when an enabled timer with a non-zero interval would fire.
@@ -66,7 +70,8 @@ class ScriptedPrompts : public Prompts {
   };
   Answer ask(const std::string& text, const std::string& caption, Buttons buttons) override {
     asked.push_back({text, caption, buttons});
-    if (answers.empty()) throw std::logic_error("unexpected message box: " + text);
+    if (answers.empty())
+      throw std::logic_error("unexpected message box: " + text);
     Answer a = answers.front();
     answers.pop_front();
     return a;
@@ -87,7 +92,8 @@ class ScriptedFileDialogs : public FileDialogs {
 
  private:
   std::optional<std::string> take() {
-    if (answers.empty()) throw std::logic_error("unexpected file dialog");
+    if (answers.empty())
+      throw std::logic_error("unexpected file dialog");
     auto a = answers.front();
     answers.pop_front();
     return a;
@@ -132,7 +138,8 @@ class MapPageTexts : public PageTexts {
  public:
   std::string text(const std::string& name) const override {
     auto it = texts.find(name);
-    if (it != texts.end()) return it->second;
+    if (it != texts.end())
+      return it->second;
     return name.size() > 3 && name.substr(name.size() - 3) == "snd" ? "1" : "";
   }
   void setText(const std::string& name, const std::string& t) override { texts[name] = t; }
@@ -148,19 +155,22 @@ class FakePlayer : public SoundPlayer {
     calls.push_back("open " + file_);
     open_ = false;
     auto it = lengths.find(file_);
-    if (it == lengths.end()) throw EMCIDeviceError("cannot open " + file_);
+    if (it == lengths.end())
+      throw EMCIDeviceError("cannot open " + file_);
     open_ = true;
   }
   bool isOpen() const override { return open_; }
   void setTimeFormatMilliseconds() override {}
   int length() override {
-    if (!open_) throw EMCIDeviceError("MCI デバイスがありません");
+    if (!open_)
+      throw EMCIDeviceError("MCI デバイスがありません");
     return lengths.at(file_);
   }
   void setNotify(bool) override {}
   void setWait(bool) override {}
   void play() override {
-    if (!open_) throw EMCIDeviceError("MCI デバイスがありません");
+    if (!open_)
+      throw EMCIDeviceError("MCI デバイスがありません");
     calls.push_back("play " + file_);
     playing = true;
   }
@@ -173,7 +183,8 @@ class FakePlayer : public SoundPlayer {
   // Plays the end of the sound as the real player reports it.
   void finish() {
     playing = false;
-    if (endHandler) endHandler();
+    if (endHandler)
+      endHandler();
   }
 
   std::map<std::string, int> lengths;  // file name -> length in ms; absent = fails to open

@@ -47,7 +47,7 @@ class DialogTest : public MainWindowTest {
     EXPECT_TRUE(ran);
   }
   std::string unwritableSettings() {
-    WriteFile(path("plainfile"), "x");  // a folder that is a file cannot take the settings
+    WriteBytes(path("plainfile"), "x");  // a folder that is a file cannot take the settings
     return path("plainfile") + "/tollvane.INI";
   }
 };
@@ -101,7 +101,7 @@ TEST_F(DialogTest, SoundDialogRowsStandWhereTheLayoutPutsThem) {
 }
 
 TEST_F(DialogTest, SoundDialogOpensWithTheSoundTableAndDiscardsEdits) {
-  WriteFile(settingsPath, "[SOUND]\r\nItem1=chime.wav\r\nItem2=gong.mp3\r\n");
+  WriteBytes(settingsPath, "[SOUND]\r\nItem1=chime.wav\r\nItem2=gong.mp3\r\n");
   start();
   openFromMenu("sndchk", [&](QDialog* dialog) {
     EXPECT_EQ(dialog, form->form3());
@@ -200,7 +200,7 @@ TEST_F(DialogTest, ChoosingASoundFileMakesItsFolderCurrentSoTheBareNamePlays) {
   const QString before = QDir::currentPath();
   QDir(dir.path()).mkpath(QStringLiteral("sounds"));
   const QString folder = QDir(dir.path()).filePath(QStringLiteral("sounds"));
-  WriteFile(QDir(folder).filePath(QStringLiteral("bell.wav")).toStdString(), "RIFF");
+  WriteBytes(QDir(folder).filePath(QStringLiteral("bell.wav")).toStdString(), "RIFF");
   QtSoundFileChooser real;
   std::optional<std::string> chosen;
   QTimer::singleShot(0, [&] {
@@ -289,7 +289,7 @@ TEST_F(DialogTest, HolidayDialogDropDownsStandInTwoPanels) {
 }
 
 TEST_F(DialogTest, HolidayDialogUpdateStoresRowsButNotTheCount) {
-  WriteFile(settingsPath, "[HOLIDAY]\r\nDay1= 5/ 3\r\n");
+  WriteBytes(settingsPath, "[HOLIDAY]\r\nDay1= 5/ 3\r\n");
   start();
   openFromMenu("N2", [&](QDialog* dialog) {
     EXPECT_EQ(dialog, form->form4());
@@ -306,7 +306,7 @@ TEST_F(DialogTest, HolidayDialogUpdateStoresRowsButNotTheCount) {
   EXPECT_EQ(list.count, 1);
   EXPECT_EQ(list.at(2).month, 12);
   EXPECT_EQ(list.at(2).day, 25);
-  const std::string file = ReadFile(settingsPath);
+  const std::string file = ReadBytes(settingsPath);
   EXPECT_NE(file.find("Day2=12/25"), std::string::npos);
   EXPECT_NE(file.find("Day20= 0/ 0"), std::string::npos);
 }

@@ -59,7 +59,7 @@ class MainWindowScenarios : public MainWindowTest {
 
   std::string writeSchedule(const char* name, const std::vector<int>& numbers) {
     const std::string file = path(name);
-    WriteFile(file, ScheduleText(numbers));
+    WriteBytes(file, ScheduleText(numbers));
     return file;
   }
 };
@@ -77,7 +77,7 @@ TEST_F(MainWindowScenarios, StartWithoutAutosaveAsksNothing) {
 }
 
 TEST_F(MainWindowScenarios, StartReloadsTheAutosaveOnYes) {
-  WriteFile(autosavePath, ScheduleText({2, 8, 30, 3, 8, 12, 5, 2, 2, 9, 0, 2}));
+  WriteBytes(autosavePath, ScheduleText({2, 8, 30, 3, 8, 12, 5, 2, 2, 9, 0, 2}));
   prompts.answers = {Answer::Yes};
   start();
   ASSERT_EQ(prompts.asked.size(), 1u);
@@ -94,7 +94,7 @@ TEST_F(MainWindowScenarios, StartReloadsTheAutosaveOnYes) {
 }
 
 TEST_F(MainWindowScenarios, StartKeepsTheEmptyPagesOnNo) {
-  WriteFile(autosavePath, ScheduleText({2, 8, 30, 3}));
+  WriteBytes(autosavePath, ScheduleText({2, 8, 30, 3}));
   prompts.answers = {Answer::No};
   start();
   EXPECT_EQ(prompts.asked.size(), 1u);
@@ -103,7 +103,7 @@ TEST_F(MainWindowScenarios, StartKeepsTheEmptyPagesOnNo) {
 }
 
 TEST_F(MainWindowScenarios, BrokenAutosaveEndsTheReloadSilently) {
-  WriteFile(autosavePath, "2\r\n8\r\nx\r\n1\r\n");
+  WriteBytes(autosavePath, "2\r\n8\r\nx\r\n1\r\n");
   prompts.answers = {Answer::Yes};
   start();
   EXPECT_TRUE(ErrorBoxes().empty());
@@ -116,7 +116,7 @@ TEST_F(MainWindowScenarios, ReloadKeepsRecordsBeyondTheTwentyFourthOutOfTheTimet
   for (int i = 0; i < 30; ++i)
     numbers.insert(numbers.end(), {2, 8 + i % 10, 5, 1 + i % 10});
   numbers.insert(numbers.end(), {3, 10, 15, 4});
-  WriteFile(autosavePath, ScheduleText(numbers));
+  WriteBytes(autosavePath, ScheduleText(numbers));
   prompts.answers = {Answer::Yes};
   start();
   EXPECT_EQ(comboText("mo24ji"), "11");
@@ -127,7 +127,7 @@ TEST_F(MainWindowScenarios, ReloadKeepsRecordsBeyondTheTwentyFourthOutOfTheTimet
 }
 
 TEST_F(MainWindowScenarios, BrokenSettingsShowTheErrorAndTheWindowStillOpens) {
-  WriteFile(settingsPath, "[HOLIDAY]\r\nDay1=ab/3\r\n");
+  WriteBytes(settingsPath, "[HOLIDAY]\r\nDay1=ab/3\r\n");
   start();
   EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"'ab' は整数ではありません."});
   EXPECT_TRUE(form->isVisible());
@@ -230,7 +230,7 @@ TEST_F(MainWindowScenarios, SaveWritesThePagesToTheOpenedFile) {
   trigger("Open1");
   type("mo01ji", "11");
   trigger("Save1");
-  const std::string saved = ReadFile(file);
+  const std::string saved = ReadBytes(file);
   EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 768);
   EXPECT_NE(saved.find("2\r\n11\r\n15\r\n2\r\n"), std::string::npos);
   EXPECT_EQ(form->data().weekSchedule.at(2, 1).hour, 0) << "reset again after saving";
@@ -242,7 +242,7 @@ TEST_F(MainWindowScenarios, SaveAsFromAFreshStartNamesTheFileAndLeavesSaveDisabl
   dialogs.answers = {path("friday.txt")};
   trigger("SaveAs1");
   EXPECT_EQ(dialogs.saveInitial, std::vector<std::string>{""});
-  EXPECT_NE(ReadFile(path("friday.txt")).find("6\r\n13\r\n0\r\n1\r\n"), std::string::npos);
+  EXPECT_NE(ReadBytes(path("friday.txt")).find("6\r\n13\r\n0\r\n1\r\n"), std::string::npos);
   EXPECT_EQ(caption(), kTitle + "friday.txt");
   EXPECT_FALSE(save1Enabled());
 
@@ -253,7 +253,7 @@ TEST_F(MainWindowScenarios, SaveAsFromAFreshStartNamesTheFileAndLeavesSaveDisabl
 }
 
 TEST_F(MainWindowScenarios, SaveAsIntoAFolderThatCannotBeWrittenReportsIt) {
-  WriteFile(path("plainfile"), "x");
+  WriteBytes(path("plainfile"), "x");
   start();
   dialogs.answers = {path("plainfile") + "/week.txt"};
   trigger("SaveAs1");
@@ -348,7 +348,7 @@ TEST_F(MainWindowScenarios, CloseYesSavesTheAutosave) {
   EXPECT_EQ(prompts.asked[0].caption, "警告");
   EXPECT_EQ(prompts.asked[0].buttons, Buttons::YesNoCancel);
   EXPECT_FALSE(form->isVisible());
-  EXPECT_NE(ReadFile(autosavePath).find("5\r\n0\r\n0\r\n1\r\n5\r\n14\r\n"), std::string::npos);
+  EXPECT_NE(ReadBytes(autosavePath).find("5\r\n0\r\n0\r\n1\r\n5\r\n14\r\n"), std::string::npos);
 }
 
 TEST_F(MainWindowScenarios, CloseNoLeavesWithoutSavingAndCancelStays) {
@@ -363,7 +363,7 @@ TEST_F(MainWindowScenarios, CloseNoLeavesWithoutSavingAndCancelStays) {
 }
 
 TEST_F(MainWindowScenarios, CloseIsRefusedWhenTheSaveFails) {
-  WriteFile(path("plainfile"), "x");
+  WriteBytes(path("plainfile"), "x");
   autosavePath = path("plainfile") + "/dorrel.dat";
   start();
   prompts.answers = {Answer::Yes};
@@ -427,7 +427,7 @@ TEST_F(MainWindowScenarios, ARetryingForcedRingDoesNotPileUpErrorBoxes) {
 // ---- a whole bell -------------------------------------------------------------------------
 
 TEST_F(MainWindowScenarios, AScheduledBellRingsThroughTheWindow) {
-  WriteFile(settingsPath, "[SOUND]\r\nItem1=chime.wav\r\nItem2=gong.mp3\r\n");
+  WriteBytes(settingsPath, "[SOUND]\r\nItem1=chime.wav\r\nItem2=gong.mp3\r\n");
   player.lengths = {{"chime.wav", 3000}, {"gong.mp3", 8000}};
   start();
   type("ak01ji", "8");

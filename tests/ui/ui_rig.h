@@ -19,6 +19,7 @@
 
 #include "engine/local_time.h"
 #include "support/fakes.h"
+#include "support/scratch_folder.h"
 #include "ui/Unit1.h"
 #include "ui/guard.h"
 #include "ui/qt_services.h"
@@ -59,15 +60,6 @@ inline void CloseErrorBoxes() {
   for (QMessageBox* box : ErrorBoxes())
     box->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Schedule file lines, CR LF after each.

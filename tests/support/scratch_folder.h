@@ -1,13 +1,12 @@
-// A private folder per test and whole-file reads and writes for checking bytes.
+// A private temporary folder per test, and whole-file reads and writes for checking bytes.
 #pragma once
 
-#include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <stdlib.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,7 +17,7 @@ class ScratchFolder {
   ScratchFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tollvane-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
-      throw std::runtime_error("mkdtemp failed");
+      throw std::runtime_error("cannot create " + pattern);
     }
     path_ = pattern;
   }
@@ -26,7 +25,9 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
   ~ScratchFolder() {
     std::error_code ignored;
-    // A test may leave a sub-folder read-only; make it removable again.
+    // A test may leave the folder or a sub-folder read-only; make them removable again.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
     for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
       if (entry.is_directory(ignored)) {
         std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
@@ -36,8 +37,8 @@ class ScratchFolder {
     std::filesystem::remove_all(path_, ignored);
   }
 
-  std::string path(const std::string& name) const { return (path_ / name).string(); }
-  const std::filesystem::path& root() const { return path_; }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+  const std::filesystem::path& path() const { return path_; }
 
   // Names in the folder, to see that no temporary file was left behind.
   std::vector<std::string> names() const {
@@ -60,6 +61,9 @@ inline std::string ReadBytes(const std::string& path) {
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out.good()) {
+    throw std::runtime_error("cannot write " + path);  // fails the test that called it
+  }
 }
 
 }  // namespace tollvane::testing
