@@ -21,12 +21,27 @@ double millisecondsSince(std::chrono::steady_clock::time_point start) {
       .count();
 }
 
+const char* keyOf(SoundFormat format) {
+  switch (format) {
+    case SoundFormat::kWav:
+      return "open.wav";
+    case SoundFormat::kMp3WithHeader:
+      return "open.mp3";
+    case SoundFormat::kMp3WithoutHeader:
+      return "open.mp3bare";
+    case SoundFormat::kWma:
+      return "open.wma";
+  }
+  return "open.other";
+}
+
 void measure(SoundFormat format, const tollvane::testing::ScratchFolder& folder) {
   const std::string path =
       folder.file(std::string("bench") + tollvane::testing::extensionOf(format));
   const std::string failure = tollvane::testing::writeSound(format, kToneMs, path);
   if (!failure.empty()) {
     std::printf("%-28s skipped: %s\n", tollvane::testing::formatName(format), failure.c_str());
+    std::printf("@ %s\tskipped\n", keyOf(format));
     return;
   }
   GstSoundPlayer player("fakesink sync=true");
@@ -51,6 +66,8 @@ void measure(SoundFormat format, const tollvane::testing::ScratchFolder& folder)
       " | length %d ms of %d\n",
       tollvane::testing::formatName(format), openMs[openMs.size() / 2], openMs.back(),
       lengthMs[lengthMs.size() / 2], lengthMs.back(), length, kToneMs);
+  std::printf("@ %s\t%.1f ms (+%.1f ms for the length)\n", keyOf(format), openMs[openMs.size() / 2],
+              lengthMs[lengthMs.size() / 2]);
 }
 
 }  // namespace

@@ -1,11 +1,18 @@
 // Start-up benchmark: the time from the process's start (and from main) until the main window
 // is shown with its start-up reload offer handled, and the resident memory at that moment.
 // Runs the real program in a fresh empty folder, so no reload question is asked.
+// With --idle SECONDS it then leaves the window up, ticking, and reports the processor time
+// the program used meanwhile.
+#include <sys/resource.h>
 #include <unistd.h>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -48,18 +55,47 @@ long ResidentKiB() {
   return -1;
 }
 
+double CpuMs() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+void MeasureIdle(int seconds, tollvane::TForm1& form1) {
+  const double cpuStart = CpuMs();
+  const auto wallStart = std::chrono::steady_clock::now();
+  QTimer::singleShot(seconds * 1000, &form1, [&form1, cpuStart, wallStart] {
+    const double cpu = CpuMs() - cpuStart;
+    const double wall =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart)
+            .count();
+    std::printf("idle for %.1f s: %.0f ms processor time, %.3f %% of one core\n", wall / 1000, cpu,
+                100.0 * cpu / wall);
+    std::printf("resident memory after idling  %ld KiB\n", ResidentKiB());
+    std::fflush(stdout);
+    form1.hide();
+    QCoreApplication::exit(0);
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  // scripts/bench runs this without a display: draw offscreen then.
+  // bench/run runs this without a display: draw offscreen then.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
       qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
+  int idleSeconds = 0;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "--idle") == 0)
+      idleSeconds = std::max(1, std::atoi(argv[i + 1]));
+  }
   QTemporaryDir folder;
   if (folder.isValid())
     QDir::setCurrent(folder.path());
-  return tollvane::RunProgram(argc, argv, [](tollvane::TForm1& form1) {
+  return tollvane::RunProgram(argc, argv, [idleSeconds](tollvane::TForm1& form1) {
     const double sinceMain =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - kMainEntered)
             .count();
@@ -69,6 +105,10 @@ int main(int argc, char** argv) {
     std::printf("main() to main window shown   %.1f ms\n", sinceMain);
     std::printf("resident memory after start   %ld KiB\n", ResidentKiB());
     std::fflush(stdout);
+    if (idleSeconds > 0) {
+      MeasureIdle(idleSeconds, form1);
+      return;
+    }
     form1.hide();
     QCoreApplication::exit(0);
   });

@@ -35,6 +35,7 @@ int main() {
     tollvane::StoreLines(lines, small);
   });
   std::printf("store 2304-byte schedule (with fsync): %.3f ms\n", store);
+  std::printf("@ file.store\t%.2f ms\n", store);
 
   const double load = MillisecondsPerRun(500, [&] {
     LineBuffer lines;
@@ -42,6 +43,7 @@ int main() {
     tollvane::ParseScheduleRecords(lines, schedule);
   });
   std::printf("load and parse 2304-byte schedule: %.3f ms\n", load);
+  std::printf("@ file.load\t%.3f ms\n", load);
 
   std::string many;
   for (int i = 0; i < 100000; ++i) {
@@ -54,6 +56,7 @@ int main() {
     tollvane::ParseScheduleRecords(lines, schedule);
   });
   std::printf("load and parse 100000-line file: %.2f ms\n", loadMany);
+  std::printf("@ file.load100k\t%.1f ms\n", loadMany);
 
   tollvane::testing::WriteBytes(folder.file("long.txt"),
                                 "8\r\n" + std::string((16u << 20) - 16, '0') + "7\r\n0\r\n1\r\n");
