@@ -206,7 +206,9 @@ bool Profile::set(std::string_view section, std::string_view key, std::string_vi
       // Keep the line's own spelling of the key and its spacing around "=".
       std::string& text = lines_[i].text;
       std::size_t cut = text.find('=') + 1;
-      if (!stored.empty()) {
+      // A value that brings its own leading blanks (a holiday " 5/ 3") replaces the old
+      // spacing too; kept, the blanks would add up by one with every update.
+      if (!stored.empty() && stored.front() != ' ' && stored.front() != '\t') {
         while (cut < text.size() && (text[cut] == ' ' || text[cut] == '\t')) {
           ++cut;
         }

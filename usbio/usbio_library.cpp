@@ -417,8 +417,23 @@ int UsbioLibrary::uio_inpW(uint8_t* value, int port, int extended) {
 std::array<uint8_t, 2> UsbioLibrary::boardOutput(bool on) {
   const uint8_t level = on ? 0x00 : 0x01;
   const uint8_t ports[kPortBytes2] = {0x02, level, 0, 0, 0, 0, 0};
-  const uint8_t first = uio2_writePorts(ports);
-  const uint8_t second = uio_writePort(1, level, 0);
+  // A known board that refuses a report has most likely been unplugged (a loose cable) and
+  // may be back under a new handle. Without a new search every later bell would write to the
+  // dead handle until the operator arms again, so search once per signal and repeat the
+  // refused report. Once per signal bounds the wait when a board hangs instead.
+  bool searched = false;
+  const auto send = [&](const auto& write) {
+    const bool known = deviceCount_ > 0;
+    uint8_t result = write();
+    if (result != 0 && known && !searched) {
+      searched = true;
+      if (uio_init() == 0)
+        result = write();
+    }
+    return result;
+  };
+  const uint8_t first = send([&] { return uio2_writePorts(ports); });
+  const uint8_t second = send([&] { return uio_writePort(1, level, 0); });
   return {first, second};
 }
 

@@ -138,7 +138,8 @@ class UsbioLibrary {
   int uio_inpW(uint8_t* value, int port, int extended);
 
   // The bell engine's two reports for the board output (second port: 0x00 on, 0x01 off).
-  // Returns the two write results (0 written, 1 failed), which the engine ignores.
+  // Returns the two write results (0 written, 1 failed), which the engine ignores. A report
+  // that a known board refuses makes it search for the board once and send that report again.
   std::array<uint8_t, 2> boardOutput(bool on);
 
   // What the board tool and the tests look at.

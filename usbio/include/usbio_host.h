@@ -42,7 +42,9 @@ USBIO_API int usbio_host_init(void);
 
     Sends the two reports of the bell signal: the long report
     02 00 (on) or 02 01 (off), then port 1 := 0x00 (on) or 0x01 (off).
-    Searches for boards first when none is known. Results are ignored.
+    Searches for boards first when none is known. When the known board
+    refuses a report (unplugged, perhaps plugged back in), searches once
+    more and sends that report again. Results are ignored.
 
     @param on Not 0 for on.
 */
