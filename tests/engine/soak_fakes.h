@@ -98,14 +98,14 @@ enum class SoundKind : uint8_t {
   FailsToOpen,
 };
 
-struct SoundSpec {
+struct PooledSound {
   std::string name;
   SoundKind kind = SoundKind::FailsToOpen;
   int lengthMs = 0;  // what plays until the player reports the end
 };
 
 inline constexpr int kSoundPoolSize = 10;
-using SoundPool = std::array<SoundSpec, kSoundPoolSize>;
+using SoundPool = std::array<PooledSound, kSoundPoolSize>;
 
 // Plays on simulated time: a started sound reports its end lengthMs later unless it is
 // stopped or another file is opened first.

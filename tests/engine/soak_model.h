@@ -248,12 +248,12 @@ class Model {
     const int file = number >= 0 && number < kSoundTableSize ? soundOf[number] : 0;
     endOnPlayerEnd = false;
     expected.add(Call::Open, file, false);
-    const SoundSpec& spec = pool_[file];
-    if (spec.kind == SoundKind::FailsToOpen) {
+    const PooledSound& sound = pool_[file];
+    if (sound.kind == SoundKind::FailsToOpen) {
       ++counters.openErrors;
       return false;
     }
-    const int length = spec.kind == SoundKind::Timed ? spec.lengthMs : 0;
+    const int length = sound.kind == SoundKind::Timed ? sound.lengthMs : 0;
     timer1.setInterval(length, now);
     timer1.setEnabled(true, now);
     // A sound without a usable length is ended by the player's end report instead.
