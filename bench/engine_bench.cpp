@@ -17,24 +17,16 @@
 
 #include "engine/bell_engine.h"
 #include "engine/local_time.h"
+#include "resident_memory.h"
 #include "sim_loop.h"
 #include "support/fakes.h"
 
 namespace tollvane {
 namespace {
 
-constexpr int kTickSlackMs = 5;
+using tollvane::bench::ResidentKiB;
 
-long ResidentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) {
-      return std::strtol(line.c_str() + 6, nullptr, 10);
-    }
-  }
-  return -1;
-}
+constexpr int kTickSlackMs = 5;
 
 // The moments one timer fired, read from the real local clock.
 struct TickLog {

@@ -18,10 +18,13 @@
 #include <sstream>
 #include <string>
 
+#include "resident_memory.h"
 #include "ui/Unit1.h"
 #include "ui/program.h"
 
 namespace {
+
+using tollvane::bench::ResidentKiB;
 
 const auto kMainEntered = std::chrono::steady_clock::now();
 
@@ -43,16 +46,6 @@ double MsSinceProcessStart() {
   clock_gettime(CLOCK_BOOTTIME, &boot);
   const double nowMs = boot.tv_sec * 1000.0 + boot.tv_nsec / 1e6;
   return nowMs - startTicks * 1000.0 / sysconf(_SC_CLK_TCK);
-}
-
-long ResidentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0)
-      return std::stol(line.substr(6));
-  }
-  return -1;
 }
 
 double CpuMs() {

@@ -24,6 +24,7 @@
 
 #include "audio/gst_sound_player.h"
 #include "engine/local_time.h"
+#include "error_boxes.h"
 #include "sound_files.h"
 #include "support/fakes.h"
 #include "support/scratch_folder.h"
@@ -131,24 +132,6 @@ inline const std::string& ToneFile() {
     return writeSound(SoundFormat::kWav, 300, path).empty() ? path : std::string();
   }();
   return file;
-}
-
-// The error boxes open now, as the guard shows them.
-inline std::vector<std::string> ErrorTexts() {
-  std::vector<std::string> texts;
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (w->objectName() == QLatin1String("ErrorBox") && w->isVisible())
-      texts.push_back(static_cast<QMessageBox*>(w)->text().toStdString());
-  }
-  return texts;
-}
-
-inline void CloseErrorBoxes() {
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (w->objectName() == QLatin1String("ErrorBox") && w->isVisible())
-      w->close();
-  }
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 class FaultRig : public ::testing::Test {

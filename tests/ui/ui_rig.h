@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/local_time.h"
+#include "error_boxes.h"
 #include "support/fakes.h"
 #include "support/scratch_folder.h"
 #include "ui/Unit1.h"
@@ -37,30 +38,6 @@ class ScriptedSoundChooser : public SoundFileChooser {
   }
   std::deque<std::optional<std::string>> answers;
 };
-
-// The error boxes open now, as the guard shows them.
-inline std::vector<QMessageBox*> ErrorBoxes() {
-  std::vector<QMessageBox*> boxes;
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (w->objectName() == QLatin1String("ErrorBox") && w->isVisible()) {
-      boxes.push_back(static_cast<QMessageBox*>(w));
-    }
-  }
-  return boxes;
-}
-
-inline std::vector<std::string> ErrorTexts() {
-  std::vector<std::string> texts;
-  for (QMessageBox* box : ErrorBoxes())
-    texts.push_back(box->text().toStdString());
-  return texts;
-}
-
-inline void CloseErrorBoxes() {
-  for (QMessageBox* box : ErrorBoxes())
-    box->close();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 // Schedule file lines, CR LF after each.
 inline std::string ScheduleText(const std::vector<int>& numbers) {
