@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tollvane {
 
@@ -22,6 +23,13 @@ class Clock {
   virtual LocalTime now() const = 0;
 };
 
+// Results of the two writes of the last board signal, for the bell record only.
+struct BoardWrites {
+  bool known = false;  // false where the board cannot tell
+  bool longReportWritten = false;
+  bool portWritten = false;
+};
+
 // The USB-IO board as the bell engine uses it. Results of the writes are ignored by design.
 class Board {
  public:
@@ -29,6 +37,37 @@ class Board {
   virtual void outputOn() = 0;   // long report 02 00 .., then port 1 := 0x00
   virtual void outputOff() = 0;  // long report 02 01 .., then port 1 := 0x01
   virtual int init() = 0;        // 0 = board ready, 1 = not found
+  virtual BoardWrites lastWrites() const { return {}; }
+};
+
+// The bell record: one line per event, stamped with the local time when it is recorded.
+// kind is a short Japanese tag ("出力オン", "警告" ..), text the rest of the line. Recording
+// never throws and never waits for a disk.
+class Recorder {
+ public:
+  virtual ~Recorder() = default;
+  virtual void record(std::string_view kind, std::string_view text) = 0;
+};
+
+class NullRecorder : public Recorder {
+ public:
+  void record(std::string_view, std::string_view) override {}
+};
+
+// Keeps the machine from sleeping while the system is armed. Both calls may be repeated;
+// failures (no system bus, no logind) are the implementation's to record.
+class SleepInhibitor {
+ public:
+  virtual ~SleepInhibitor() = default;
+  virtual void acquire() = 0;
+  virtual void release() = 0;
+};
+
+// Whether the system clock is synchronised to a time source; nothing when it cannot be told.
+class ClockSync {
+ public:
+  virtual ~ClockSync() = default;
+  virtual std::optional<bool> synchronized() = 0;
 };
 
 // A window timer: changing the interval of a running timer restarts it, setting the same
