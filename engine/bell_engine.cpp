@@ -20,9 +20,28 @@ constexpr int kForcedRingSound = 1;
 constexpr int64_t kMaxCatchUpSeconds = 10;
 constexpr int kOutputOnSecond = 0;
 constexpr int kSoundSecond = 5;
+constexpr int64_t kLeadInMs = (kSoundSecond - kOutputOnSecond) * 1000;
+// A jump over more days than this is not searched for the bells it skipped.
+constexpr int kMaxSkippedDaysSearched = 7;
+constexpr int kMaxSkippedBellsListed = 10;
 
 constexpr const char* kForcedRingQuestion = "Okを押すと5秒後にチャイムが鳴ります";
 constexpr const char* kBoardMissing = "USB-IOが接続されていません。";
+constexpr const char* kHolidayListReason = "休日設定";
+
+const char* TimetableName(int timetable) {
+  static constexpr const char* kNames[kTimetableCount + 1] = {
+      "", "日曜", "月曜", "火曜", "水曜", "木曜", "金曜", "土曜", "朝・夕共通"};
+  return timetable >= 1 && timetable <= kTimetableCount ? kNames[timetable] : "";
+}
+
+const char* Outcome(bool written) {
+  return written ? "成功" : "失敗";
+}
+
+bool RingsAtAll(const BellSlot& slot) {
+  return slot.hour >= 0 && slot.hour < 24 && slot.minute >= 0 && slot.minute < 60;
+}
 
 // Index 0 is never shown; the clock yields 1..7.
 constexpr const char* kWeekdayNames[8] = {" ", "日", "月", "火", "水", "木", "金", "土"};
@@ -78,7 +97,8 @@ BellEngine::BellEngine(const BellEngineParts& parts) : p_(parts) {
 }
 
 void BellEngine::T1SecTimer() {
-  const int64_t now = p_.clock.now().localSeconds;
+  const LocalTime reading = p_.clock.now();
+  const int64_t now = reading.localSeconds;
   int64_t first = now;
   if (lastHandledSecond_ != INT64_MIN) {
     const int64_t behind = now - lastHandledSecond_;
@@ -87,8 +107,12 @@ void BellEngine::T1SecTimer() {
     }
     if (behind > 0 && behind <= kMaxCatchUpSeconds) {
       first = lastHandledSecond_ + 1;
+    } else {
+      RecordClockJump(lastHandledSecond_, now);
     }
   }
+  tickSecond_ = now;
+  tickMs_ = now * 1000 + reading.millisecond;
   for (int64_t second = first; second <= now; ++second) {
     // Marked before it runs: an error ends this tick, and the next tick must neither repeat
     // this second nor lose the ones after it.
@@ -106,43 +130,122 @@ void BellEngine::HandleSecond(int64_t localSeconds) {
     p_.view.setActivePage(clock.weekday);
   }
   if (clock.weekday >= 2 && clock.weekday <= 6) {
-    RingSlotsAt(kCommonTimetable);
+    RingSlotsAt(kCommonTimetable, localSeconds);
   }
   if (clock.weekday >= 1 && clock.weekday <= 7) {
-    RingSlotsAt(clock.weekday);
+    RingSlotsAt(clock.weekday, localSeconds);
   }
 }
 
-void BellEngine::RingSlotsAt(int timetable) {
+void BellEngine::RingSlotsAt(int timetable, int64_t localSeconds) {
   const CurrentClock clock = p_.data.currentClock;
   if (clock.second != kOutputOnSecond && clock.second != kSoundSecond) {
     return;
   }
+  const int64_t minute = localSeconds / 60;
+  // Second 5 replayed by a late tick less than 5 s after this minute's output really went on:
+  // the sound waits for the rest of the lead-in, so the amplifier has its time to come up.
+  const int64_t sinceOutputOn = tickMs_ - outputOnAtMs_;
+  const bool deferSound = clock.second == kSoundSecond && p_.leadInTimer != nullptr &&
+                          outputOnMinute_ == minute && localSeconds < tickSecond_ &&
+                          sinceOutputOn < kLeadInMs;
   for (int n = 1; n <= kSlotsPerTimetable; ++n) {
     const BellSlot slot = p_.data.weekSchedule.at(timetable, n);
     if (slot.hour != clock.hour || slot.minute != clock.minute) {
       continue;
     }
     if (clock.second == kSoundSecond) {
-      PlayBellSound(slot.sound);
+      if (deferSound) {
+        if (deferredCount_ < static_cast<int>(deferredSounds_.size())) {
+          deferredSounds_[static_cast<size_t>(deferredCount_++)] = slot.sound;
+        }
+        p_.leadInTimer->setInterval(static_cast<int>(kLeadInMs - sinceOutputOn));
+        p_.leadInTimer->setEnabled(true);
+      } else {
+        PlayBellSound(slot.sound);
+      }
     }
     if (clock.second == kOutputOnSecond) {
+      std::snprintf(ringContextBuffer_, sizeof ringContextBuffer_, "定時 %s %d番目 (%d:%02d 音%d)",
+                    TimetableName(timetable), n, slot.hour, slot.minute, slot.sound);
+      ringContext_ = ringContextBuffer_;
+      if (BellSuppressed()) {
+        // Once per slot, and not for the nightly 00:00 calls of the reset schedule.
+        if (!(clock.hour == 0 && clock.minute == 0)) {
+          std::string line = ringContext_;
+          line += " を鳴らしません: ";
+          line += DaySilentReason().value_or(kHolidayListReason);
+          record().record(text::record::kSuppressed, line);
+        }
+      } else {
+        outputOnMinute_ = minute;
+        outputOnAtMs_ = tickMs_;
+      }
       BoardOutputOn();
+      ringContext_ = "";
     }
+  }
+}
+
+void BellEngine::LeadInTimer() {
+  p_.leadInTimer->setEnabled(false);
+  // Taken out first: an error in one sound must not leave the rest to ring again later.
+  const int count = deferredCount_;
+  deferredCount_ = 0;
+  const std::array<int32_t, 2 * kSlotsPerTimetable> sounds = deferredSounds_;
+  for (int i = 0; i < count; ++i) {
+    PlayBellSound(sounds[static_cast<size_t>(i)]);
   }
 }
 
 bool BellEngine::BellSuppressed() const {
   const CurrentClock& clock = p_.data.currentClock;
+  return SilentReasonOn(clock.month, clock.day, clock.year).has_value() ||
+         (clock.hour == 0 && clock.minute == 0);
+}
+
+std::optional<std::string> BellEngine::DaySilentReason() const {
+  const CurrentClock& clock = p_.data.currentClock;
+  return SilentReasonOn(clock.month, clock.day, clock.year);
+}
+
+std::optional<std::string> BellEngine::SilentReasonOn(int32_t month, int32_t day,
+                                                      int32_t year) const {
+  if (p_.dayRule != nullptr) {
+    return p_.dayRule->silentReason(p_.data.holidayList, year, month, day);
+  }
   const HolidayList& holidays = p_.data.holidayList;
   // The count comes from the settings file; never read past the entries that exist.
   const int32_t count = std::min(holidays.count, kHolidayCapacity);
   for (int32_t n = 1; n <= count; ++n) {
-    if (holidays.at(n).month == clock.month && holidays.at(n).day == clock.day) {
-      return true;
+    if (holidays.at(n).month == month && holidays.at(n).day == day) {
+      return kHolidayListReason;
     }
   }
-  return clock.hour == 0 && clock.minute == 0;
+  return std::nullopt;
+}
+
+void BellEngine::NoteBoardWrites(const char* kind, const char* context) {
+  const BoardWrites writes = p_.board.lastWrites();
+  char line[160];
+  if (writes.known) {
+    std::snprintf(line, sizeof line, "%s%s長報告=%s ポート=%s", context, *context ? " " : "",
+                  Outcome(writes.longReportWritten), Outcome(writes.portWritten));
+  } else {
+    std::snprintf(line, sizeof line, "%s", context);
+  }
+  record().record(kind, line);
+  if (!writes.known) {
+    return;
+  }
+  const bool failed = !writes.longReportWritten || !writes.portWritten;
+  if (failed && !boardLost_) {
+    boardLost_ = true;
+    record().record(text::record::kBoard, "USB-IOに書き込めません (外れたか、応答がありません)");
+  } else if (!failed && boardLost_) {
+    boardLost_ = false;
+    record().record(text::record::kBoard, "USB-IOに再び書き込めました");
+  }
 }
 
 void BellEngine::BoardOutputOn() {
@@ -150,6 +253,8 @@ void BellEngine::BoardOutputOn() {
     return;
   }
   p_.board.outputOn();
+  outputShownOn_ = true;
+  NoteBoardWrites(text::record::kOutputOn, ringContext_);
   // A forced ring already shows its own stop caption on Button1.
   if (p_.view.button1Caption() == text::kForce) {
     p_.view.setButton3Visible(true);
@@ -159,6 +264,11 @@ void BellEngine::BoardOutputOn() {
 
 void BellEngine::BoardOutputOff() {
   p_.board.outputOff();
+  // An output that was already off (the nightly switch-off, a second stop) is not news.
+  if (outputShownOn_) {
+    NoteBoardWrites(text::record::kOutputOff, "");
+  }
+  outputShownOn_ = false;
   p_.view.setCheckBox1Checked(false);
   p_.view.setButton3Visible(false);
   if (p_.view.button1Caption() == text::kForceStop) {
@@ -196,6 +306,11 @@ void BellEngine::PlayBellSound(int32_t soundNumber) {
   p_.player.setWait(false);
   p_.player.play();
   p_.data.soundPlaying = 1;
+  char line[128];
+  std::snprintf(line, sizeof line, "音%d 長さ %d ms ", static_cast<int>(soundNumber), length);
+  std::string entry = line;
+  entry += fileName;
+  record().record(text::record::kSound, entry);
 }
 
 void BellEngine::StopSound() {
@@ -211,10 +326,17 @@ void BellEngine::OnPlayerEnd() {
     return;  // Timer1 ends a sound whose length is known
   }
   endOnPlayerEnd_ = false;
+  endedByPlayer_ = true;
   Timer1Timer();
 }
 
+void BellEngine::EndBell(const char* how) {
+  record().record(text::record::kBellEnd, how);
+}
+
 void BellEngine::Timer1Timer() {
+  EndBell(endedByPlayer_ ? "再生終了の通知" : "Timer1 (音の長さ)");
+  endedByPlayer_ = false;
   StopSound();
   BoardOutputOff();
   p_.timer1.setEnabled(false);
@@ -232,10 +354,17 @@ void BellEngine::Button1Click() {
       return;
     }
     p_.view.setButton1Caption(text::kForceStop);
+    ringContext_ = "強制";
+    if (BellSuppressed() && !(p_.data.currentClock.hour == 0 && p_.data.currentClock.minute == 0)) {
+      record().record(text::record::kSuppressed,
+                      "強制 を鳴らしません: " + DaySilentReason().value_or(kHolidayListReason));
+    }
     BoardOutputOn();
+    ringContext_ = "";
     p_.timer2.setEnabled(true);
     return;
   }
+  EndBell("強制停止ボタン");
   p_.view.setButton1Caption(text::kForce);
   p_.timer2.setEnabled(false);
   if (p_.data.soundPlaying == 1) {
@@ -245,6 +374,7 @@ void BellEngine::Button1Click() {
 }
 
 void BellEngine::Button3Click() {
+  EndBell("チャイム停止ボタン");
   p_.timer1.setEnabled(false);
   if (p_.data.soundPlaying == 1) {
     StopSound();
@@ -254,14 +384,22 @@ void BellEngine::Button3Click() {
 
 void BellEngine::Button2Click() {
   if (IsArmed(p_.view)) {
-    Disarm(p_.data.weekSchedule, p_.view);
+    Disarm(p_.data.weekSchedule, p_.view, watchers());
     return;
   }
+  Arm(false);
+}
+
+void BellEngine::Arm(bool unattended) {
   p_.view.setButton2Caption(text::kDisarm);
   p_.view.clearMemo1();
   const int boardResult = p_.board.init();
   if (boardResult != 0) {
-    p_.prompts.ask(kBoardMissing, text::kConfirm, Buttons::Ok);
+    if (unattended) {
+      p_.prompts.inform(kBoardMissing, text::kConfirm);
+    } else {
+      p_.prompts.ask(kBoardMissing, text::kConfirm, Buttons::Ok);
+    }
   }
   p_.view.appendMemo1("USBIO");
   p_.view.appendMemo1(std::to_string(boardResult));
@@ -270,6 +408,91 @@ void BellEngine::Button2Click() {
   for (const ListingPage& page : kListingOrder) {
     ListTimetable(page.timetable, page.prefix);
   }
+
+  int armedSlots = 0;
+  for (const auto& timetable : p_.data.weekSchedule.timetables) {
+    for (const BellSlot& slot : timetable) {
+      // Slots at 0:00 never ring; every other slot can.
+      armedSlots += slot.hour != 0 || slot.minute != 0 ? 1 : 0;
+    }
+  }
+  char line[128];
+  std::snprintf(line, sizeof line, "%sUSBIO=%d (%s) 鳴らせるチャイム %d 件",
+                unattended ? "起動時に自動で開始 " : "", boardResult,
+                boardResult == 0 ? "基板あり" : "基板なし", armedSlots);
+  record().record(text::record::kArm, line);
+  if (p_.inhibitor != nullptr) {
+    p_.inhibitor->acquire();
+  }
+  if (p_.clockSync != nullptr) {
+    const std::optional<bool> synced = p_.clockSync->synchronized();
+    if (!synced) {
+      record().record(text::record::kWarning, "時計が時刻サーバーと合っているか確かめられません");
+    } else if (!*synced) {
+      record().record(
+          text::record::kWarning,
+          "時計が時刻サーバーと同期していません。チャイムの時刻がずれるおそれがあります");
+    }
+  }
+}
+
+void BellEngine::RecordClockJump(int64_t fromSecond, int64_t toSecond) {
+  const int64_t delta = toSecond - fromSecond;
+  const CurrentClock from = BreakDown(fromSecond);
+  const CurrentClock to = BreakDown(toSecond);
+  char line[192];
+  std::snprintf(line, sizeof line, "時計が %lld 秒%s (%d/%d %d:%02d:%02d → %d/%d %d:%02d:%02d)",
+                static_cast<long long>(delta < 0 ? -delta : delta),
+                delta < 0 ? "戻りました" : "進みました", from.month, from.day, from.hour,
+                from.minute, from.second, to.month, to.day, to.hour, to.minute, to.second);
+  std::string entry = line;
+  if (delta > 1) {
+    // Bells whose output-on second lies in the gap: they are not rung late.
+    int listed = 0;
+    int skipped = 0;
+    const int64_t firstDay = (fromSecond + 1) / 86400 - ((fromSecond + 1) % 86400 < 0 ? 1 : 0);
+    const int64_t lastDay =
+        std::min<int64_t>((toSecond - 1) / 86400, firstDay + kMaxSkippedDaysSearched - 1);
+    std::string bells;
+    for (int64_t day = firstDay; day <= lastDay; ++day) {
+      const CurrentClock date = BreakDown(day * 86400);
+      const bool silentDay = SilentReasonOn(date.month, date.day, date.year).has_value();
+      for (int timetable : {kCommonTimetable, static_cast<int>(date.weekday)}) {
+        if (timetable == kCommonTimetable && (date.weekday < 2 || date.weekday > 6)) {
+          continue;
+        }
+        for (const BellSlot& slot : p_.data.weekSchedule.timetables[timetable - 1]) {
+          if (!RingsAtAll(slot) || (slot.hour == 0 && slot.minute == 0) || silentDay) {
+            continue;
+          }
+          const int64_t at = day * 86400 + slot.hour * 3600 + slot.minute * 60;
+          if (at <= fromSecond || at >= toSecond) {
+            continue;
+          }
+          ++skipped;
+          if (listed < kMaxSkippedBellsListed) {
+            char bell[48];
+            std::snprintf(bell, sizeof bell, "%s%d/%d %d:%02d 音%d", listed ? ", " : "", date.month,
+                          date.day, slot.hour, slot.minute, slot.sound);
+            bells += bell;
+            ++listed;
+          }
+        }
+      }
+    }
+    if (skipped == 0) {
+      entry += " 飛ばしたチャイムはありません";
+    } else {
+      entry += " 飛ばしたチャイム " + std::to_string(skipped) + " 件: " + bells;
+      if (skipped > listed) {
+        entry += " ほか";
+      }
+    }
+    if ((toSecond - 1) / 86400 > lastDay) {
+      entry += " (" + std::to_string(kMaxSkippedDaysSearched) + " 日より先は調べていません)";
+    }
+  }
+  record().record(text::record::kClock, entry);
 }
 
 void BellEngine::ListTimetable(int timetable, const char* prefix) {

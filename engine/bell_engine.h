@@ -2,9 +2,13 @@
 // button and arming, over the main window's controls seen through MainView.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "audio/sound_player.h"
+#include "engine/arming.h"
 #include "engine/interfaces.h"
 #include "engine/week_schedule.h"
 #include "schedule/page_texts.h"
@@ -21,6 +25,13 @@ struct BellEngineParts {
   Prompts& prompts;
   MainView& view;
   PageTexts& pages;
+  // Optional parts; without them the engine rings exactly as the controls alone describe.
+  // The lead-in timer starts a sound that a late tick would start together with its output.
+  BellTimer* leadInTimer = nullptr;
+  Recorder* recorder = nullptr;
+  SleepInhibitor* inhibitor = nullptr;
+  ClockSync* clockSync = nullptr;
+  const DayRule* dayRule = nullptr;
 };
 
 class BellEngine {
@@ -42,15 +53,44 @@ class BellEngine {
   void Button1Click();  // forced ring / forced stop
   void Button2Click();  // arm / disarm
   void Button3Click();  // stop a scheduled bell
+  // Arms as the button does; unattended, the board-missing message does not wait for OK.
+  void Arm(bool unattended);
+  void LeadInTimer();  // the deferred sound of a late tick's bell
+
+  // Why today (by the latest tick) is silent, or nothing when it rings; midnight aside.
+  std::optional<std::string> DaySilentReason() const;
 
  private:
   void HandleSecond(int64_t localSeconds);
-  void RingSlotsAt(int timetable);
+  void RingSlotsAt(int timetable, int64_t localSeconds);
   void OnPlayerEnd();
   void ListTimetable(int timetable, const char* prefix);
+  void EndBell(const char* how);
+  void NoteBoardWrites(const char* kind, const char* context);
+  void RecordClockJump(int64_t fromSecond, int64_t toSecond);
+  std::optional<std::string> SilentReasonOn(int32_t month, int32_t day, int32_t year) const;
+  Recorder& record() { return p_.recorder != nullptr ? *p_.recorder : noRecord_; }
+  ArmWatchers watchers() { return {p_.recorder, p_.inhibitor}; }
 
   BellEngineParts p_;
+  NullRecorder noRecord_;
   int64_t lastHandledSecond_ = INT64_MIN;
+  // The clock of the tick being handled, in local seconds and milliseconds.
+  int64_t tickSecond_ = 0;
+  int64_t tickMs_ = 0;
+  // The output-on of the minute being rung, for the lead-in after a late tick.
+  int64_t outputOnMinute_ = INT64_MIN;
+  int64_t outputOnAtMs_ = 0;
+  // Sounds waiting for the lead-in timer, in ringing order; fixed, as nothing is allocated
+  // per bell.
+  std::array<int32_t, 2 * kSlotsPerTimetable> deferredSounds_{};
+  int deferredCount_ = 0;
+  // What the next board signal is for, for the record.
+  const char* ringContext_ = "";
+  char ringContextBuffer_[96] = {};
+  bool outputShownOn_ = false;
+  bool boardLost_ = false;
+  bool endedByPlayer_ = false;
   // The sound playing now had no usable length, so its end comes from the player instead
   // of Timer1.
   bool endOnPlayerEnd_ = false;

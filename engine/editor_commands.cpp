@@ -57,17 +57,54 @@ void EditorCommands::FormShow(const std::string& autosavePath) {
   try {
     LoadLines(memo2_, autosavePath);
     if (p_.prompts.ask(kReloadQuestion, text::kConfirm, Buttons::YesNo) == Answer::Yes) {
-      // A conversion error leaves the records before it in the WeekSchedule and the pages as
-      // they were; the next reset (arming, New, Open, Save) clears them.
-      ParseScheduleRecords(memo2_, p_.data.weekSchedule);
-      LoadAllTabs(p_.data.weekSchedule, p_.pages);
-      ResetWeekSchedule(p_.data.weekSchedule);
-      p_.view.setCaption(std::string(text::kApplicationTitle) + kReloadedCaption);
-      memo2_.clear();
+      ReloadLines();
     }
   } catch (const std::exception&) {
   }
   p_.view.bringToFront();
+}
+
+void EditorCommands::ReloadLines() {
+  // A conversion error leaves the records before it in the WeekSchedule and the pages as
+  // they were; the next reset (arming, New, Open, Save) clears them.
+  ParseScheduleRecords(memo2_, p_.data.weekSchedule);
+  LoadAllTabs(p_.data.weekSchedule, p_.pages);
+  ResetWeekSchedule(p_.data.weekSchedule);
+  p_.view.setCaption(std::string(text::kApplicationTitle) + kReloadedCaption);
+  memo2_.clear();
+}
+
+bool EditorCommands::ReloadWithoutAsking(const std::string& autosavePath) {
+  Recorder* recorder = p_.watchers.recorder;
+  bool reloaded = false;
+  try {
+    LoadLines(memo2_, autosavePath);
+    ReloadLines();
+    reloaded = true;
+  } catch (const std::exception& error) {
+    if (recorder != nullptr) {
+      recorder->record(
+          text::record::kWarning,
+          std::string("前回のデータを読み込めません。空の時間割で開始します: ") + error.what());
+    }
+  }
+  p_.view.bringToFront();
+  return reloaded;
+}
+
+void EditorCommands::SaveForSessionEnd(const std::string& autosavePath) {
+  memo2_.clear();
+  GatherAllTabs(p_.data.weekSchedule, p_.pages);
+  BuildScheduleLines(p_.data.weekSchedule, memo2_);
+  StoreRecorded(autosavePath);
+  memo2_.clear();
+}
+
+void EditorCommands::StoreRecorded(const std::string& path) {
+  StoreLines(memo2_, path);
+  if (p_.watchers.recorder != nullptr) {
+    p_.watchers.recorder->record(text::record::kFile, "時間割を保存しました: " + path);
+  }
 }
 
 bool EditorCommands::FormCloseQuery(const std::string& autosavePath) {
@@ -84,7 +121,7 @@ bool EditorCommands::FormCloseQuery(const std::string& autosavePath) {
   // them, as after any other gather stopped half-way.
   GatherAllTabs(p_.data.weekSchedule, p_.pages);
   BuildScheduleLines(p_.data.weekSchedule, memo2_);
-  StoreLines(memo2_, autosavePath);
+  StoreRecorded(autosavePath);
   memo2_.clear();
   return true;
 }
@@ -103,7 +140,7 @@ void EditorCommands::N1Click() {
 void EditorCommands::Open1Click() {
   // Before the dialog, so nothing armed rings while the operator chooses, cancel or not.
   if (IsArmed(p_.view)) {
-    Disarm(p_.data.weekSchedule, p_.view);
+    Disarm(p_.data.weekSchedule, p_.view, p_.watchers);
   }
   const std::optional<std::string> chosen = p_.dialogs.openSchedule();
   if (!chosen) {
@@ -123,7 +160,7 @@ void EditorCommands::Save1Click() {
     return;
   }
   BuildLinesForSave();
-  StoreLines(memo2_, currentFile_);
+  StoreRecorded(currentFile_);
 }
 
 void EditorCommands::SaveAs1Click() {
@@ -133,7 +170,7 @@ void EditorCommands::SaveAs1Click() {
     return;
   }
   currentFile_ = *chosen;
-  StoreLines(memo2_, currentFile_);
+  StoreRecorded(currentFile_);
   p_.view.setCaption(CaptionFor(currentFile_));
 }
 
@@ -169,7 +206,7 @@ void EditorCommands::DropFiles(const std::vector<std::string>& files) {
 
 void EditorCommands::OpenScheduleFile(const std::string& path) {
   if (IsArmed(p_.view)) {
-    Disarm(p_.data.weekSchedule, p_.view);
+    Disarm(p_.data.weekSchedule, p_.view, p_.watchers);
   }
   LoadLines(memo2_, path);
   if (p_.prompts.ask(kOverwriteQuestion, text::kChoice, Buttons::YesNo) == Answer::Yes) {

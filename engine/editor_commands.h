@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/arming.h"
 #include "engine/interfaces.h"
 #include "engine/week_schedule.h"
 #include "schedule/page_texts.h"
@@ -21,6 +22,9 @@ struct EditorParts {
   FileDialogs& dialogs;
   Board& board;
   const Clock& clock;
+  // Optional: the sleep lock released and the record told when a file command disarms, and
+  // the record told of every file written.
+  ArmWatchers watchers{};
 };
 
 class EditorCommands {
@@ -31,6 +35,11 @@ class EditorCommands {
   void FormCreate(const std::string& settingsPath);  // settings, today's page, output off, reset
   void FormShow(const std::string& autosavePath);    // offer to reload the last schedule
   bool FormCloseQuery(const std::string& autosavePath);  // true when the window may close
+  // The unattended start: reloads the last schedule as if Yes had been answered. False, with
+  // a warning in the record, when there is nothing to reload.
+  bool ReloadWithoutAsking(const std::string& autosavePath);
+  // The desktop session is ending: the pages go to the auto-save file without a question.
+  void SaveForSessionEnd(const std::string& autosavePath);
 
   // File menu and dropped files.
   void N1Click();
@@ -49,6 +58,8 @@ class EditorCommands {
 
  private:
   void BuildLinesForSave();
+  void ReloadLines();
+  void StoreRecorded(const std::string& path);
   void SetSave1Enabled(bool enabled);
 
   EditorParts p_;

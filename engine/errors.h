@@ -22,7 +22,8 @@ class ConversionError : public AppError {
 // "ファイル %s は開けません"
 class FileOpenError : public AppError {
  public:
-  explicit FileOpenError(const std::string& path) : AppError("ファイル " + path + " は開けません") {}
+  explicit FileOpenError(const std::string& path)
+      : AppError("ファイル " + path + " は開けません") {}
 };
 
 // "ファイル %s を作成できません"

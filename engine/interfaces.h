@@ -9,6 +9,8 @@
 
 namespace tollvane {
 
+struct HolidayList;
+
 // A reading of the local clock. localSeconds counts seconds since 1970-01-01 00:00:00 in
 // local time (UTC seconds plus the zone offset in force), so calendar fields follow from it
 // without any time-zone lookup and a DST change shows up as a jump.
@@ -63,6 +65,15 @@ class SleepInhibitor {
   virtual void release() = 0;
 };
 
+// Whether a calendar day is silent, and why: the holiday list first, then whatever school
+// calendar the program keeps. Nothing means the day rings.
+class DayRule {
+ public:
+  virtual ~DayRule() = default;
+  virtual std::optional<std::string> silentReason(const HolidayList& holidays, int year, int month,
+                                                  int day) const = 0;
+};
+
 // Whether the system clock is synchronised to a time source; nothing when it cannot be told.
 class ClockSync {
  public:
@@ -89,6 +100,11 @@ class Prompts {
  public:
   virtual ~Prompts() = default;
   virtual Answer ask(const std::string& text, const std::string& caption, Buttons buttons) = 0;
+  // A message with an OK button that nobody may be there to press: it must not wait. Where a
+  // box cannot be shown without waiting, asking is the fallback.
+  virtual void inform(const std::string& text, const std::string& caption) {
+    ask(text, caption, Buttons::Ok);
+  }
 };
 
 // The schedule file dialogs: filter "Tollvane|*.txt", default extension "txt".

@@ -8,8 +8,8 @@ inline constexpr const char* kApplicationTitle = "Tollvane Ver1.7 © Tollvane de
 // The application object's own title, used by the error box.
 inline constexpr const char* kProductName = "Tollvane";
 
-inline constexpr const char* kArm = "開　始";       // not armed
-inline constexpr const char* kDisarm = "停　止";    // armed
+inline constexpr const char* kArm = "開　始";     // not armed
+inline constexpr const char* kDisarm = "停　止";  // armed
 inline constexpr const char* kForce = "強　制";
 inline constexpr const char* kForceStop = "強制停止";
 
@@ -18,5 +18,23 @@ inline constexpr const char* kWarning = "警告";
 inline constexpr const char* kChoice = "選択";
 
 inline constexpr const char* kAutosaveFile = "dorrel.dat";
+
+// Kinds of the bell record's lines, each a short tag of its own column.
+namespace record {
+inline constexpr const char* kStart = "起動";
+inline constexpr const char* kEnd = "終了";
+inline constexpr const char* kArm = "開始";
+inline constexpr const char* kDisarm = "停止";
+inline constexpr const char* kOutputOn = "出力オン";
+inline constexpr const char* kOutputOff = "出力オフ";
+inline constexpr const char* kSound = "再生";
+inline constexpr const char* kBellEnd = "鳴り終わり";
+inline constexpr const char* kSuppressed = "休日";
+inline constexpr const char* kError = "エラー";
+inline constexpr const char* kBoard = "基板";
+inline constexpr const char* kFile = "保存";
+inline constexpr const char* kWarning = "警告";
+inline constexpr const char* kClock = "時刻";
+}  // namespace record
 
 }  // namespace tollvane::text

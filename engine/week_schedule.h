@@ -26,9 +26,7 @@ struct WeekSchedule {
   std::array<std::array<BellSlot, kSlotsPerTimetable>, kTimetableCount> timetables{};
 
   BellSlot& at(int timetable, int slot) { return timetables[timetable - 1][slot - 1]; }
-  const BellSlot& at(int timetable, int slot) const {
-    return timetables[timetable - 1][slot - 1];
-  }
+  const BellSlot& at(int timetable, int slot) const { return timetables[timetable - 1][slot - 1]; }
 };
 
 // Entry n is the file registered for sound number n; entry 0 and 11..49 stay empty.

@@ -98,16 +98,20 @@ TForm1::TForm1(const MainWindowParts& parts, QWidget* parent)
   timer2_ = new QtBellTimer(
       kTimer2IntervalMs, [this] { Timer2Timer(); }, this);
   timer2_->setObjectName(QStringLiteral("Timer2"));
+  leadIn_ = new QtBellTimer(
+      kDefaultTimerIntervalMs, [this] { LeadInTimer(); }, this);
+  leadIn_->setObjectName(QStringLiteral("LeadInTimer"));
   t1Sec_.setObjectName(QStringLiteral("T1Sec"));
   t1Sec_.setSingleShot(true);
   t1Sec_.setTimerType(Qt::PreciseTimer);
   connect(&t1Sec_, &QTimer::timeout, this, [this] { T1SecTimer(); });
 
-  engine_ = std::make_unique<BellEngine>(BellEngineParts{data_, parts_.clock, parts_.board,
-                                                         mediaPlayer1_, *timer1_, *timer2_,
-                                                         parts_.prompts, *this, *this});
-  commands_ = std::make_unique<EditorCommands>(EditorParts{
-      data_, *this, *this, parts_.prompts, parts_.fileDialogs, parts_.board, parts_.clock});
+  engine_ = std::make_unique<BellEngine>(BellEngineParts{
+      data_, parts_.clock, parts_.board, mediaPlayer1_, *timer1_, *timer2_, parts_.prompts, *this,
+      *this, leadIn_, parts_.recorder, parts_.inhibitor, parts_.clockSync, nullptr});
+  commands_ = std::make_unique<EditorCommands>(
+      EditorParts{data_, *this, *this, parts_.prompts, parts_.fileDialogs, parts_.board,
+                  parts_.clock, ArmWatchers{parts_.recorder, parts_.inhibitor}});
 
   setAcceptDrops(true);
   // The first tick comes one second after creation; until then the labels show their
@@ -273,6 +277,9 @@ void TForm1::Timer1Timer() {
 }
 void TForm1::Timer2Timer() {
   Guard(this, [this] { engine_->Timer2Timer(); });
+}
+void TForm1::LeadInTimer() {
+  Guard(this, [this] { engine_->LeadInTimer(); });
 }
 void TForm1::Button1Click() {
   Guard(this, [this] { engine_->Button1Click(); });

@@ -47,6 +47,10 @@ struct MainWindowParts {
   SoundFileChooser& soundChooser;
   std::string settingsPath;
   std::string autosavePath;  // "dorrel.dat", resolved against the current directory
+  // Optional: the bell record, the sleep lock while armed, the clock check at arming.
+  Recorder* recorder = nullptr;
+  SleepInhibitor* inhibitor = nullptr;
+  ClockSync* clockSync = nullptr;
 };
 
 class TForm1 : public QMainWindow, public MainView, public PageTexts {
@@ -66,6 +70,7 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   void T1SecTimer();  // one tick, then re-armed to the next second of the clock
   void Timer1Timer();
   void Timer2Timer();
+  void LeadInTimer();
   void Button1Click();
   void Button2Click();
   void Button3Click();
@@ -143,6 +148,7 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   QTimer t1Sec_;
   QtBellTimer* timer1_ = nullptr;
   QtBellTimer* timer2_ = nullptr;
+  QtBellTimer* leadIn_ = nullptr;
   std::unique_ptr<BellEngine> engine_;
   std::unique_ptr<EditorCommands> commands_;
   bool shown_ = false;

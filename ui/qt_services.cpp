@@ -181,6 +181,15 @@ Answer QtPrompts::ask(const std::string& text, const std::string& caption, Butto
   }
 }
 
+void QtPrompts::inform(const std::string& text, const std::string& caption) {
+  // open(), not exec(): the box stays up for whoever comes by and nothing waits for it.
+  auto* box = new QMessageBox(QMessageBox::Information, QString::fromStdString(caption),
+                              QString::fromStdString(text), QMessageBox::Ok, ParentOf(parent_));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setObjectName(QStringLiteral("InformBox"));
+  box->open();
+}
+
 QString QtFilter(const std::string& filter) {
   const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
   QStringList entries;

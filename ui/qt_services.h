@@ -65,6 +65,7 @@ class QtPrompts : public Prompts {
  public:
   explicit QtPrompts(std::function<QWidget*()> parent = {});
   Answer ask(const std::string& text, const std::string& caption, Buttons buttons) override;
+  void inform(const std::string& text, const std::string& caption) override;
 
  private:
   std::function<QWidget*()> parent_;

@@ -1,0 +1,289 @@
+// The engine's additions for unattended days: the lead-in after a late tick, the bell record,
+// the sleep lock and the clock check at arming, and a day rule beside the holiday list.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/bell_engine.h"
+#include "engine/editor_commands.h"
+#include "engine/local_time.h"
+#include "engine/texts.h"
+#include "sim_loop.h"
+#include "support/fakes.h"
+#include "support/scratch_folder.h"
+
+namespace tollvane {
+namespace {
+
+using ::testing::Each;
+using ::testing::ElementsAre;
+using ::testing::Eq;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+class ListRecorder : public Recorder {
+ public:
+  void record(std::string_view kind, std::string_view text) override {
+    lines.emplace_back(std::string(kind) + " " + std::string(text));
+  }
+  std::vector<std::string> kinds(std::string_view kind) const {
+    std::vector<std::string> found;
+    for (const std::string& line : lines) {
+      if (line.rfind(std::string(kind) + " ", 0) == 0)
+        found.push_back(line.substr(kind.size() + 1));
+    }
+    return found;
+  }
+  std::vector<std::string> lines;
+};
+
+class CountingInhibitor : public SleepInhibitor {
+ public:
+  void acquire() override { events.push_back("acquire"); }
+  void release() override { events.push_back("release"); }
+  std::vector<std::string> events;
+};
+
+class FixedClockSync : public ClockSync {
+ public:
+  std::optional<bool> synchronized() override { return answer; }
+  std::optional<bool> answer = true;
+};
+
+// Silent on one date with a name, and on the holiday list's dates as the list rule says.
+class OneDayRule : public DayRule {
+ public:
+  std::optional<std::string> silentReason(const HolidayList& holidays, int year, int month,
+                                          int day) const override {
+    for (int n = 1; n <= holidays.count; ++n) {
+      if (holidays.at(n).month == month && holidays.at(n).day == day)
+        return "休日設定";
+    }
+    if (year == silentYear && month == silentMonth && day == silentDay)
+      return name;
+    return std::nullopt;
+  }
+  int silentYear = 0, silentMonth = 0, silentDay = 0;
+  std::string name;
+};
+
+// A board that answers each signal with scripted write results.
+class ScriptedBoard : public testing::RecordingBoard {
+ public:
+  BoardWrites lastWrites() const override { return writes; }
+  BoardWrites writes{true, true, true};
+};
+
+class Unattended : public ::testing::Test {
+ protected:
+  Unattended() {
+    ResetWeekSchedule(data.weekSchedule);
+    data.soundTable[1] = "chime.wav";
+    data.soundTable[2] = "gong.mp3";
+    player.lengths = {{"chime.wav", 1000}, {"gong.mp3", 2000}};
+  }
+  // One T1Sec event at this moment of Monday 2027-01-04.
+  void TickAt(int hour, int minute, int second, int ms = 5) {
+    clock.startMs = LocalSecondsOf(2027, 1, 4, hour, minute, second) * 1000 + ms;
+    engine.T1SecTimer();
+  }
+
+  ProgramData data;
+  testing::SimClock clock;
+  ScriptedBoard board;
+  testing::FakePlayer player;
+  testing::FakeTimer timer1, timer2, leadIn;
+  testing::ScriptedPrompts prompts;
+  testing::RecordingView view;
+  testing::MapPageTexts pages;
+  ListRecorder recorder;
+  CountingInhibitor inhibitor;
+  FixedClockSync clockSync;
+  OneDayRule dayRule;
+  BellEngine engine{{data, clock, board, player, timer1, timer2, prompts, view, pages, &leadIn,
+                     &recorder, &inhibitor, &clockSync, &dayRule}};
+};
+
+// Each row: the tick that first sees the minute, the tick that replays second 5, and how long
+// the sound then waits (0 = it starts at once).
+struct LeadInCase {
+  int firstSecond, firstMs, secondSecond, secondMs, expectedWaitMs;
+};
+
+TEST_F(Unattended, LateTickKeepsTheFiveSecondLeadIn) {
+  const LeadInCase cases[] = {
+      {6, 400, 7, 5, 5000},  // seconds 0..6 at once: the sound waits the whole lead-in
+      {3, 0, 6, 0, 2000},    // output on 3 s late, second 5 replayed 3 s after it
+      {0, 5, 6, 5, 0},       // output on in time; a late replay of second 5 plays at once
+      {0, 5, 5, 5, 0},       // no replay at all
+  };
+  for (const LeadInCase& c : cases) {
+    SCOPED_TRACE(c.firstSecond * 1000 + c.firstMs);
+    data.weekSchedule.at(8, 1) = {8, 30, 1};
+    TickAt(8, 29, 58);
+    TickAt(8, 30, c.firstSecond, c.firstMs);
+    TickAt(8, 30, c.secondSecond, c.secondMs);
+    EXPECT_THAT(board.events, ElementsAre("on"));
+    if (c.expectedWaitMs == 0) {
+      EXPECT_THAT(player.calls, ElementsAre("open chime.wav", "play chime.wav"));
+      EXPECT_FALSE(leadIn.enabled());
+    } else {
+      EXPECT_THAT(player.calls, IsEmpty());
+      ASSERT_TRUE(leadIn.armed());
+      EXPECT_EQ(leadIn.interval(), c.expectedWaitMs);
+      engine.LeadInTimer();
+      EXPECT_THAT(player.calls, ElementsAre("open chime.wav", "play chime.wav"));
+      EXPECT_FALSE(leadIn.enabled());
+    }
+    board.events.clear();
+    player.calls.clear();
+    TickAt(8, 40, 0);  // well past the minute, without replaying anything
+  }
+}
+
+TEST_F(Unattended, DeferredSoundsRingInOrderAndAreJudgedWhenTheyStart) {
+  data.weekSchedule.at(8, 1) = {8, 30, 1};
+  data.weekSchedule.at(2, 1) = {8, 30, 2};
+  TickAt(8, 29, 59);
+  TickAt(8, 30, 6, 0);
+  EXPECT_THAT(board.events, ElementsAre("on", "on"));
+  engine.LeadInTimer();
+  EXPECT_THAT(player.calls,
+              ElementsAre("open chime.wav", "play chime.wav", "open gong.mp3", "play gong.mp3"));
+
+  // Made a holiday before the deferred sound starts: it switches the output off instead.
+  player.calls.clear();
+  board.events.clear();
+  data.weekSchedule.at(2, 2) = {8, 31, 2};
+  TickAt(8, 30, 59);
+  TickAt(8, 31, 6, 0);
+  data.holidayList.count = 1;
+  data.holidayList.at(1) = {1, 4, " 1/ 4"};
+  engine.LeadInTimer();
+  EXPECT_THAT(player.calls, IsEmpty());
+  EXPECT_THAT(board.events, ElementsAre("on", "off"));
+}
+
+TEST_F(Unattended, ArmingRecordsTakesTheSleepLockAndChecksTheClock) {
+  struct Case {
+    std::optional<bool> synced;
+    int boardResult;
+    int warnings;
+  };
+  const Case cases[] = {{true, 0, 0}, {false, 1, 1}, {std::nullopt, 0, 1}};
+  for (const Case& c : cases) {
+    recorder.lines.clear();
+    inhibitor.events.clear();
+    clockSync.answer = c.synced;
+    board.initResult = c.boardResult;
+    if (c.boardResult != 0)
+      prompts.answers = {Answer::Ok};
+    pages.texts["mo01ji"] = "8";
+    pages.texts["mo01fu"] = "30";
+    pages.texts["ak02ji"] = "";
+    pages.texts["ak02fu"] = "15";  // 0:15 rings too
+    engine.Arm(true);
+    if (c.boardResult != 0) {
+      ASSERT_EQ(prompts.asked.size(), 1u);  // unattended: shown without waiting for OK
+      prompts.asked.clear();
+    }
+    EXPECT_THAT(recorder.kinds(text::record::kArm),
+                ElementsAre(HasSubstr("USBIO=" + std::to_string(c.boardResult))));
+    EXPECT_THAT(recorder.kinds(text::record::kArm), ElementsAre(HasSubstr("チャイム 2 件")));
+    EXPECT_EQ(recorder.kinds(text::record::kWarning).size(), static_cast<size_t>(c.warnings));
+    engine.Button2Click();
+    EXPECT_THAT(inhibitor.events, ElementsAre("acquire", "release"));
+    EXPECT_EQ(recorder.kinds(text::record::kDisarm).size(), 1u);
+  }
+}
+
+TEST_F(Unattended, ASilentDayIsRecordedOncePerSlotAndNeverAtMidnight) {
+  dayRule.silentYear = 2027;
+  dayRule.silentMonth = 1;
+  dayRule.silentDay = 4;
+  dayRule.name = "振替休日";
+  data.weekSchedule.at(8, 1) = {8, 30, 1};
+  for (int second = 0; second < 60; ++second)
+    TickAt(8, 30, second);
+  TickAt(0, 0, 0);  // reset slots match at midnight: no record
+  TickAt(0, 0, 5);
+  EXPECT_THAT(board.events, Each(Eq("off")));  // the nightly switch-off alone
+  EXPECT_THAT(recorder.kinds(text::record::kSuppressed),
+              ElementsAre(AllOf(HasSubstr("8:30"), HasSubstr("振替休日"))));
+  EXPECT_THAT(player.calls, IsEmpty());
+}
+
+TEST_F(Unattended, ClockJumpsAreRecordedWithTheBellsTheySkipped) {
+  data.weekSchedule.at(8, 1) = {9, 0, 1};
+  data.weekSchedule.at(2, 1) = {9, 30, 2};
+  data.weekSchedule.at(2, 2) = {11, 0, 2};
+  TickAt(8, 50, 0);
+  TickAt(9, 50, 0);  // an hour forward: 9:00 and 9:30 were jumped over
+  TickAt(9, 49, 0);  // back again
+  const std::vector<std::string> jumps = recorder.kinds(text::record::kClock);
+  ASSERT_EQ(jumps.size(), 2u);
+  EXPECT_THAT(jumps[0], AllOf(HasSubstr("3600 秒進みました"), HasSubstr("2 件"),
+                              HasSubstr("1/4 9:00 音1"), HasSubstr("1/4 9:30 音2")));
+  EXPECT_THAT(jumps[1], HasSubstr("60 秒戻りました"));
+  EXPECT_THAT(board.events, IsEmpty());
+}
+
+TEST_F(Unattended, BellRecordFollowsOneBellAndTheBoardComingAndGoing) {
+  data.weekSchedule.at(8, 1) = {8, 30, 1};
+  board.writes = {true, false, true};
+  TickAt(8, 30, 0);
+  board.writes = {true, true, true};
+  TickAt(8, 30, 5);
+  engine.Timer1Timer();
+  EXPECT_THAT(
+      recorder.lines,
+      ElementsAre(AllOf(HasSubstr(text::record::kOutputOn), HasSubstr("朝・夕共通 1番目"),
+                        HasSubstr("長報告=失敗 ポート=成功")),
+                  HasSubstr("USB-IOに書き込めません"),
+                  AllOf(HasSubstr(text::record::kSound), HasSubstr("長さ 1000 ms chime.wav")),
+                  HasSubstr("Timer1"), HasSubstr("長報告=成功 ポート=成功"),
+                  HasSubstr("USB-IOに再び書き込めました")));
+  recorder.lines.clear();
+  engine.Timer1Timer();  // a second end while off: no second output-off line
+  EXPECT_THAT(recorder.kinds(text::record::kOutputOff), IsEmpty());
+}
+
+// The start and the end with nobody at the keyboard: no question may be asked (the scripted
+// prompts throw on any), and what happened goes to the record.
+TEST_F(Unattended, StartReloadsWithoutAskingAndSessionEndSavesWithoutAsking) {
+  testing::ScratchFolder folder;
+  const std::string autosave = folder.file("dorrel.dat");
+  testing::ScriptedFileDialogs dialogs;
+  EditorCommands commands{
+      EditorParts{data, pages, view, prompts, dialogs, board, clock, {&recorder, &inhibitor}}};
+
+  EXPECT_FALSE(commands.ReloadWithoutAsking(autosave));
+  EXPECT_THAT(recorder.kinds(text::record::kWarning), ElementsAre(HasSubstr("空の時間割")));
+  EXPECT_EQ(view.raised, 1);
+
+  pages.texts["mo01ji"] = "8";
+  pages.texts["mo01fu"] = "30";
+  pages.texts["mo01snd"] = "2";
+  commands.SaveForSessionEnd(autosave);
+  EXPECT_THAT(recorder.kinds(text::record::kFile), ElementsAre(HasSubstr(autosave)));
+
+  pages.texts.clear();
+  EXPECT_TRUE(commands.ReloadWithoutAsking(autosave));
+  EXPECT_EQ(pages.texts["mo01ji"], "8");
+  EXPECT_EQ(pages.texts["mo01fu"], "30");
+  EXPECT_EQ(pages.texts["mo01snd"], "2");
+  EXPECT_THAT(view.caption, HasSubstr("直前のデータ"));
+  EXPECT_THAT(prompts.asked, IsEmpty());
+
+  // A file command that disarms lets the machine sleep again.
+  engine.Arm(false);
+  dialogs.answers = {std::nullopt};
+  commands.Open1Click();
+  EXPECT_THAT(inhibitor.events, ElementsAre("acquire", "release"));
+}
+
+}  // namespace
+}  // namespace tollvane
