@@ -40,7 +40,7 @@ InhibitorLock TakeInhibitorLock(const QDBusConnection& bus, const QString& what,
       QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
   call << what << QStringLiteral("Tollvane") << why << mode;
   // Block, not BlockWithGui: no other handler may run inside the caller's handler.
-  const QDBusMessage reply = QDBusConnection(bus).call(call, QDBus::Block, timeoutMs);
+  const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage) {
     whyNot = "logind の応答: " + reply.errorName().toStdString() + " " +
              reply.errorMessage().toStdString();

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <iterator>
 #include <stdexcept>
 
 namespace tollvane {
@@ -60,7 +61,11 @@ SessionEnd::SessionEnd(Recorder& recorder, const QDBusConnection& bus, int timeo
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (std::size_t i = 0; i < std::size(kEndSignals); ++i) {
-    ::sigaction(kEndSignals[i], &action, &previousActions[i]);
+    ::sigaction(kEndSignals[i], nullptr, &previousActions[i]);
+    // A signal ignored from the start (nohup) stays ignored, as its starter asked.
+    if (previousActions[i].sa_handler != SIG_IGN) {
+      ::sigaction(kEndSignals[i], &action, nullptr);
+    }
   }
 
   std::string whyNot;

@@ -20,7 +20,8 @@ class SessionEnd : public QObject {
 
  public:
   // On the system bus. Only one object may live at a time: the signal handlers are the
-  // process's; a second one raises std::logic_error.
+  // process's; a second one raises std::logic_error. A signal the program was started with
+  // ignored (nohup) is left ignored.
   explicit SessionEnd(Recorder& recorder, QObject* parent = nullptr);
   SessionEnd(Recorder& recorder, const QDBusConnection& bus, int timeoutMs = kSystemBusTimeoutMs,
              QObject* parent = nullptr);

@@ -32,6 +32,26 @@ TEST(SessionEnd, TermAndHangupAnnounceTheEndOnce) {
   }
 }
 
+TEST(SessionEnd, AHangupIgnoredFromTheStartStaysIgnored) {
+  struct sigaction ignore = {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(::sigaction(SIGHUP, &ignore, nullptr), 0);
+  ListRecorder recorder;
+  {
+    SessionEnd sessionEnd(recorder, NoBus());
+    QSignalSpy ending(&sessionEnd, &SessionEnd::sessionEnding);
+    ASSERT_EQ(::raise(SIGHUP), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ending.count(), 0);
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    EXPECT_TRUE(ending.wait(5000));
+  }
+  struct sigaction now = {};
+  ASSERT_EQ(::sigaction(SIGHUP, nullptr, &now), 0);
+  EXPECT_EQ(now.sa_handler, SIG_IGN);
+  ::signal(SIGHUP, SIG_DFL);
+}
+
 void EarlierHandler(int) {}
 
 TEST(SessionEnd, DestructionRestoresTheEarlierHandlersAndAllowsANewObject) {
