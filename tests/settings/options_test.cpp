@@ -18,7 +18,7 @@ using testing::ScratchFolder;
 using testing::WriteBytes;
 
 struct ValueCase {
-  const char* fileText;
+  std::string fileText;
   bool autoArm;
   bool showNextBell;
   std::vector<std::string> problems;
@@ -40,8 +40,10 @@ TEST(OptionsReading, ValuesOnOffMissingAndDamaged) {
     {"[OPTION]\nShowNextBell=1\x01\xff\xe3\x81\n", false, false,
      {"設定ファイルの [OPTION] ShowNextBell の値 '1\\x01\\xFF\\xE3\\x81' は 0 でも 1 でもありません。"
       "オフとして扱います。"}},
-    {"[OPTION]\nAutoArm=10\n", false, false,
-     {"設定ファイルの [OPTION] AutoArm の値 '10' は 0 でも 1 でもありません。オフとして扱います。"}},
+    // A long value is cut in the text, so a damaged file cannot flood the record.
+    {"[OPTION]\nAutoArm=" + std::string(3000, 'x') + "\n", false, false,
+     {"設定ファイルの [OPTION] AutoArm の値 '" + std::string(40, 'x') +
+      "…' は 0 でも 1 でもありません。オフとして扱います。"}},
   };
   // clang-format on
   for (const ValueCase& c : cases) {
@@ -53,24 +55,6 @@ TEST(OptionsReading, ValuesOnOffMissingAndDamaged) {
     EXPECT_EQ(options.showNextBell, c.showNextBell) << c.fileText;
     EXPECT_EQ(problems, c.problems) << c.fileText;
   }
-}
-
-TEST(OptionsReading, LongDamagedValueIsCutInTheProblemText) {
-  ScratchFolder folder;
-  WriteBytes(folder.file("t.INI"), "[OPTION]\nAutoArm=" + std::string(3000, 'x') + "\n");
-  std::vector<std::string> problems;
-  EXPECT_FALSE(ReadOptions(folder.file("t.INI"), problems).autoArm);
-  ASSERT_EQ(problems.size(), 1u);
-  EXPECT_NE(problems[0].find("'" + std::string(40, 'x') + "…'"), std::string::npos) << problems[0];
-}
-
-TEST(OptionsReading, MissingFileIsAllOff) {
-  ScratchFolder folder;
-  std::vector<std::string> problems;
-  const Options options = ReadOptions(folder.file("none.INI"), problems);
-  EXPECT_FALSE(options.autoArm);
-  EXPECT_FALSE(options.showNextBell);
-  EXPECT_TRUE(problems.empty());
 }
 
 TEST(OptionsWriting, WritesReadBackAndKeepTheRestOfTheFile) {
