@@ -49,10 +49,24 @@ SessionEnd::SessionEnd(Recorder& recorder, const QDBusConnection& bus, int timeo
   if (instanceAlive) {
     throw std::logic_error("SessionEnd exists already");
   }
+  std::string whyNot;
+  delay_ = TakeInhibitorLock(bus, QStringLiteral("shutdown"),
+                             QStringLiteral("時刻表を保存してから終わります"),
+                             QStringLiteral("delay"), timeoutMs, whyNot);
+  if (!delay_.held()) {
+    recorder_.record("警告", "終了の前に保存する時間を確保できませんでした (" + whyNot + ")。");
+  }
+  if (bus.isConnected()) {
+    QDBusConnection(bus).connect(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForShutdown"),
+        this, SLOT(onPrepareForShutdown(bool)));
+  }
+
+  // The handlers come last, so that a failure above leaves none of them behind.
   if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     throw std::runtime_error("SessionEnd: no pipe");
   }
-  instanceAlive = true;
   notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
   connect(notifier_.get(), &QSocketNotifier::activated, this, &SessionEnd::onSignalPipe);
 
@@ -67,20 +81,7 @@ SessionEnd::SessionEnd(Recorder& recorder, const QDBusConnection& bus, int timeo
       ::sigaction(kEndSignals[i], &action, nullptr);
     }
   }
-
-  std::string whyNot;
-  delay_ = TakeInhibitorLock(bus, QStringLiteral("shutdown"),
-                             QStringLiteral("時刻表を保存してから終わります"),
-                             QStringLiteral("delay"), timeoutMs, whyNot);
-  if (!delay_.held()) {
-    recorder_.record("警告", "終了の前に保存する時間を確保できませんでした (" + whyNot + ")。");
-  }
-  if (bus.isConnected()) {
-    QDBusConnection(bus).connect(
-        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
-        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForShutdown"),
-        this, SLOT(onPrepareForShutdown(bool)));
-  }
+  instanceAlive = true;
 }
 
 SessionEnd::~SessionEnd() {
