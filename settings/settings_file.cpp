@@ -29,6 +29,8 @@ std::string DayKey(int n) {
   return "Day" + std::to_string(n);
 }
 
+}  // namespace
+
 std::string ExecutablePath() {
   std::string buffer(4096, '\0');
   for (;;) {
@@ -51,8 +53,6 @@ std::string ExecutablePath() {
   }
   return buffer;
 }
-
-}  // namespace
 
 std::string SettingsPathForExecutable(const std::string& executablePath) {
   const std::size_t slash = executablePath.rfind('/');

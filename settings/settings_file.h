@@ -9,6 +9,10 @@
 
 namespace tollvane {
 
+// The running executable's absolute path (from /proc/self/exe, without the " (deleted)" an
+// upgrade leaves; the start name where /proc is missing).
+std::string ExecutablePath();
+
 // The running executable's path with its extension replaced by ".INI" (".INI" appended when
 // the file name has no dot).
 std::string SettingsFilePath();
