@@ -14,11 +14,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QUrl>
 #include <stdexcept>
 
+#include "desktop/autostart.h"
+#include "engine/arming.h"
 #include "engine/bell_engine.h"
 #include "engine/editor_commands.h"
 #include "engine/local_time.h"
@@ -118,6 +121,19 @@ TForm1::TForm1(const MainWindowParts& parts, QWidget* parent)
   // design-time captions.
   armTick();
   Guard(this, [this] { commands_->FormCreate(parts_.settingsPath); });
+  // The options are read apart from the specified settings, so a damaged option can neither
+  // stop the start nor change what the settings reader does.
+  std::vector<std::string> problems;
+  options_ = ReadOptions(parts_.settingsPath, problems);
+  for (const std::string& problem : problems) {
+    record().record(text::record::kWarning, problem);
+  }
+  autoArm1_->setChecked(options_.autoArm);
+  nextBell1_->setChecked(options_.showNextBell);
+  Guard(this, [this] { autostart1_->setChecked(AutostartOn()); });
+  if (options_.showNextBell) {
+    showNextBellLine(true);
+  }
 
   form2_ = new TForm2(this);
   form3_ = new TForm3(parts_.previewPlayer, parts_.soundChooser, data_.soundTable,
@@ -232,6 +248,16 @@ void TForm1::buildMenus() {
   edit->setObjectName(QStringLiteral("E1"));
   addItem(edit, "sndchk", QStringLiteral("登録音源確認(&S)"), QKeySequence(), &TForm1::sndchkClick);
   addItem(edit, "N2", QStringLiteral("休日設定確認(&K)"), QKeySequence(), &TForm1::N2Click);
+  edit->addSeparator();
+  autoArm1_ = addItem(edit, "AutoArm1", QStringLiteral("起動時に自動で開始(&U)"), QKeySequence(),
+                      &TForm1::AutoArm1Click);
+  autoArm1_->setCheckable(true);
+  autostart1_ = addItem(edit, "Autostart1", QStringLiteral("ログイン時に起動(&L)"), QKeySequence(),
+                        &TForm1::Autostart1Click);
+  autostart1_->setCheckable(true);
+  nextBell1_ = addItem(edit, "NextBell1", QStringLiteral("次のチャイムを表示"), QKeySequence(),
+                       &TForm1::NextBell1Click);
+  nextBell1_->setCheckable(true);
 
   QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
   help->setObjectName(QStringLiteral("H1"));
@@ -267,6 +293,9 @@ int TForm1::msToNextTick() const {
 
 void TForm1::T1SecTimer() {
   Guard(this, [this] { engine_->T1SecTimer(); });
+  if (nextBellLine_ != nullptr) {
+    Guard(this, [this] { updateNextBell(); });
+  }
   // Re-armed from the clock after every tick, so the timer stays locked to the clock's
   // seconds however late this tick was delivered.
   armTick();
@@ -291,7 +320,80 @@ void TForm1::Button3Click() {
   Guard(this, [this] { engine_->Button3Click(); });
 }
 void TForm1::FormShow() {
-  Guard(this, [this] { commands_->FormShow(parts_.autosavePath); });
+  if (!options_.autoArm) {
+    Guard(this, [this] { commands_->FormShow(parts_.autosavePath); });
+    return;
+  }
+  // Nobody may be there: the last schedule is taken as if Yes had been answered, and the
+  // board-missing message does not wait for OK.
+  Guard(this, [this] { commands_->ReloadWithoutAsking(parts_.autosavePath); });
+  Guard(this, [this] { engine_->Arm(true); });
+}
+
+void TForm1::AutoArm1Click() {
+  const bool on = autoArm1_->isChecked();
+  // The item shows what the file holds: a failed write puts the tick back.
+  if (!Guard(this, [this, on] { WriteOption(parts_.settingsPath, kAutoArmKey, on); })) {
+    autoArm1_->setChecked(!on);
+    return;
+  }
+  options_.autoArm = on;
+}
+
+void TForm1::Autostart1Click() {
+  const bool on = autostart1_->isChecked();
+  if (!Guard(this, [on] { SetAutostart(on); })) {
+    autostart1_->setChecked(!on);
+  }
+}
+
+void TForm1::NextBell1Click() {
+  const bool on = nextBell1_->isChecked();
+  if (!Guard(this, [this, on] { WriteOption(parts_.settingsPath, kShowNextBellKey, on); })) {
+    nextBell1_->setChecked(!on);
+    return;
+  }
+  options_.showNextBell = on;
+  showNextBellLine(on);
+}
+
+void TForm1::showNextBellLine(bool show) {
+  const int menuHeight = menuBar()->sizeHint().height();
+  if (!show) {
+    if (nextBellLine_ != nullptr) {
+      statusBar()->hide();
+    }
+    setFixedSize(kClientWidth, kClientHeight + menuHeight);
+    nextBellLine_ = nullptr;
+    return;
+  }
+  // The line lives below the client area, so nothing specified moves; it exists only while
+  // the item is ticked, so the window keeps its size otherwise.
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("StatusBar1"));
+  bar->setSizeGripEnabled(false);
+  if (nextBellLine_ == nullptr) {
+    QLabel* existing = bar->findChild<QLabel*>(QStringLiteral("NextBellLine"));
+    nextBellLine_ = existing != nullptr ? existing : new QLabel(bar);
+    nextBellLine_->setObjectName(QStringLiteral("NextBellLine"));
+    bar->addWidget(nextBellLine_, 1);
+  }
+  bar->show();
+  setFixedSize(kClientWidth, kClientHeight + menuHeight + bar->sizeHint().height());
+  Guard(this, [this] { updateNextBell(); });
+}
+
+void TForm1::updateNextBell() {
+  nextBellLine_->setText(IsArmed(*this) ? QString()
+                                        : QStringLiteral("次のチャイム: 開始されていません"));
+}
+
+void TForm1::SaveForSessionEnd() {
+  try {
+    commands_->SaveForSessionEnd(parts_.autosavePath);
+  } catch (const std::exception& error) {
+    record().record(text::record::kError, error.what());
+  }
 }
 void TForm1::N1Click() {
   Guard(this, [this] { commands_->N1Click(); });

@@ -13,6 +13,7 @@
 #include "engine/interfaces.h"
 #include "engine/week_schedule.h"
 #include "schedule/page_texts.h"
+#include "settings/options.h"
 #include "ui/guarded_player.h"
 
 class QAction;
@@ -86,6 +87,15 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   void Copy1Click();
   void Paste1Click();
   void DropFiles(const std::vector<std::string>& files);
+  // The checkable items after the specified ones: arm at start, start with the session, the
+  // next-bell line.
+  void AutoArm1Click();
+  void Autostart1Click();
+  void NextBell1Click();
+  // The desktop session ends: the pages go to "dorrel.dat" without a question. A failure is
+  // recorded, not shown: nobody is there to read a box.
+  void SaveForSessionEnd();
+  const Options& options() const { return options_; }
 
   // Milliseconds until T1Sec fires next (for checks of the phase lock).
   int msToNextTick() const;
@@ -123,6 +133,9 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   void buildWindow();
   void buildMenus();
   void armTick();
+  void showNextBellLine(bool show);
+  void updateNextBell();
+  Recorder& record() { return parts_.recorder != nullptr ? *parts_.recorder : noRecord_; }
   QComboBox* dropDown(const std::string& name) const;
 
   MainWindowParts parts_;
@@ -143,6 +156,12 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   QMenu* popupMenu1_ = nullptr;
   QAction* save1_ = nullptr;
   QAction* paste1_ = nullptr;
+  QAction* autoArm1_ = nullptr;
+  QAction* autostart1_ = nullptr;
+  QAction* nextBell1_ = nullptr;
+  QLabel* nextBellLine_ = nullptr;
+  Options options_;
+  NullRecorder noRecord_;
   std::unordered_map<std::string, QComboBox*> dropDowns_;
 
   QTimer t1Sec_;

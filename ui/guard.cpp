@@ -5,6 +5,7 @@
 #include <QSet>
 #include <exception>
 
+#include "engine/interfaces.h"
 #include "engine/texts.h"
 
 namespace tollvane {
@@ -15,6 +16,11 @@ namespace {
 QSet<QString>& OpenTexts() {
   static QSet<QString> texts;
   return texts;
+}
+
+Recorder*& ErrorRecord() {
+  static Recorder* recorder = nullptr;
+  return recorder;
 }
 
 QString DescribeCurrentException() {
@@ -35,8 +41,16 @@ QString ErrorBoxText(const QString& what) {
   return what + QLatin1Char('.');
 }
 
+void SetErrorRecord(Recorder* recorder) {
+  ErrorRecord() = recorder;
+}
+
 void ShowErrorBox(QWidget* parent, const QString& what) {
   const QString text = ErrorBoxText(what);
+  // Recorded even when the same box is still open: each failure is an event of its own.
+  if (Recorder* recorder = ErrorRecord()) {
+    recorder->record(text::record::kError, text.toStdString());
+  }
   if (OpenTexts().contains(text))
     return;
   // A hidden parent would keep the box from showing on some platforms; fall back to none.

@@ -11,6 +11,11 @@ class QWidget;
 
 namespace tollvane {
 
+class Recorder;
+
+// Every error text that reaches an error box also goes to this record (null: none).
+void SetErrorRecord(Recorder* recorder);
+
 // The error's text as the box shows it: a "." appended unless it already ends with one.
 QString ErrorBoxText(const QString& what);
 

@@ -1,11 +1,15 @@
 #include "ui/program.h"
 
 #include <QMessageBox>
+#include <QSessionManager>
 #include <QTimer>
 #include <exception>
 #include <memory>
 
 #include "audio/gst_sound_player.h"
+#include "desktop/logind_inhibitor.h"
+#include "desktop/session_end.h"
+#include "desktop/timedate_clock_sync.h"
 #include "engine/local_time.h"
 #include "engine/texts.h"
 #include "settings/settings_file.h"
@@ -29,6 +33,10 @@ void ShowLibraryMessage(const char* text, const char* caption) {
 // The collaborators of the real program; they outlive the windows that use them.
 struct RealParts {
   SystemClock clock;
+  NullRecorder recorder;
+  // On the system bus, so after the application object.
+  LogindInhibitor inhibitor{recorder};
+  TimedateClockSync clockSync;
   UsbioBoard board{&ShowLibraryMessage};
   GstSoundPlayer player;
   GstSoundPlayer previewPlayer;
@@ -45,7 +53,10 @@ struct RealParts {
                            fileDialogs,
                            soundChooser,
                            SettingsFilePath(),
-                           text::kAutosaveFile};
+                           text::kAutosaveFile,
+                           &recorder,
+                           &inhibitor,
+                           &clockSync};
   }
 };
 
@@ -63,13 +74,26 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
   try {
     InstallJapaneseTranslations();
     auto real = std::make_unique<RealParts>();
+    SetErrorRecord(&real->recorder);
     TForm1 form1(real->parts());
+    // Logout and shutdown: the pages are saved without the close question, then the
+    // program ends. The operator's own close still asks.
+    SessionEnd sessionEnd(real->recorder);
+    QObject::connect(&sessionEnd, &SessionEnd::sessionEnding, &form1, [&form1, &sessionEnd] {
+      form1.SaveForSessionEnd();
+      sessionEnd.saved();
+      // exit(), not quit(): quit() would try to close the window, which asks its question.
+      QCoreApplication::exit(0);
+    });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form1,
+                     [&form1](QSessionManager&) { form1.SaveForSessionEnd(); });
     form1.show();
     if (whenShown) {
       // Queued behind the window's own start-up reload offer.
       QTimer::singleShot(0, &form1, [&form1, &whenShown] { whenShown(form1); });
     }
     app.exec();
+    SetErrorRecord(nullptr);
   } catch (const std::exception& error) {
     ShowEntryError(error);
   }
