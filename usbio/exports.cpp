@@ -169,6 +169,10 @@ void usbio_host_report_lengths(int* input, int* output) {
   });
 }
 
+int usbio_host_library_loaded(void) {
+  return locked(0, [](UsbioLibrary& lib) { return lib.libraryLoaded() ? 1 : 0; });
+}
+
 int usbio_host_unopened_count(void) {
   return locked(0, [](UsbioLibrary& lib) { return static_cast<int>(lib.unopenedBoards().size()); });
 }

@@ -82,6 +82,14 @@ USBIO_API int usbio_host_device_path(int index, char* buffer, int size);
 */
 USBIO_API void usbio_host_report_lengths(int* input, int* output);
 
+/** @brief Whether the HID library (libhidapi-hidraw.so.0) is loaded with
+    every entry point it was checked for.
+
+    @returns 1 loaded, 0 not (never tried, missing, lacking an entry
+             point, or released by uio_free()).
+*/
+USBIO_API int usbio_host_library_loaded(void);
+
 /** @brief Number of supported boards that the last search saw but could
     not open (0 when the library fails inside). */
 USBIO_API int usbio_host_unopened_count(void);
