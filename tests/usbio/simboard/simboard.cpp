@@ -15,6 +15,9 @@
 // echo. Port writes (0x01, 0x02, 0x21) change the ports; port 0 starts at 0xFF, port 1 at
 // 0x01. Reads with nothing pending time out at once.
 //
+// TOLLVANE_SIMBOARD_REFUSE, a comma-separated list of command bytes in hex ("20,02"), makes
+// the board refuse reports with those commands (hid_write fails; nothing is logged).
+//
 // Built also with an entry point left out (SIMBOARD_WITHOUT_<NAME>), to try the library
 // without it.
 #include <fcntl.h>
@@ -78,6 +81,22 @@ std::string stamp(clockid_t clock) {
     return;
   [[maybe_unused]] const ssize_t written = ::write(fd, line.data(), line.size());
   ::close(fd);
+}
+
+[[maybe_unused]] bool refused(const unsigned char* data, size_t length) {
+  const char* list = std::getenv("TOLLVANE_SIMBOARD_REFUSE");
+  if (list == nullptr || length < 2)
+    return false;
+  for (const char* at = list; *at != '\0';) {
+    char* end = nullptr;
+    const long command = std::strtol(at, &end, 16);
+    if (end == at)
+      return false;
+    if (command == data[1])
+      return true;
+    at = *end == ',' ? end + 1 : end;
+  }
+  return false;
 }
 
 [[maybe_unused]] void answer(const unsigned char* data, size_t length) {
@@ -176,7 +195,7 @@ void hid_close(hid_device* device) {
 
 #ifndef SIMBOARD_WITHOUT_HID_WRITE
 int hid_write(hid_device* device, const unsigned char* data, size_t length) {
-  if (device == nullptr || data == nullptr || length == 0)
+  if (device == nullptr || data == nullptr || length == 0 || refused(data, length))
     return -1;
   logReport(data, length);
   answer(data, length);
