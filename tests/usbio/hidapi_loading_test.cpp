@@ -1,5 +1,5 @@
 // The hidapi transport loading its library at run time: a library that is not there, one
-// lacking a checked or an unchecked entry point, and the stand-in with its simulated board.
+// lacking a checked entry point, and the stand-in with its simulated board.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -52,16 +52,6 @@ TEST(HidapiLoading, AMissingLibraryOrCheckedEntryShowsItsMessageEachTime) {
     EXPECT_EQ(loaded.lib.boardOutput(true), (std::array<uint8_t, 2>{1, 1}));
     EXPECT_EQ(loaded.messages, std::vector<Message>(4, c.message));
   }
-}
-
-TEST(HidapiLoading, AMissingUncheckedEntryIsNeverCalled) {
-  Loaded loaded(StandIn("simboard_no_write"));
-  EXPECT_EQ(loaded.lib.uio_init(), 0);
-  EXPECT_TRUE(loaded.messages.empty());
-  EXPECT_EQ(loaded.lib.boardOutput(false), (std::array<uint8_t, 2>{1, 1}));
-  uint8_t x = 0;
-  uint8_t y = 0;
-  EXPECT_EQ(loaded.lib.uio_inpAll(&x, &y), 1);
 }
 
 TEST(HidapiLoading, TheStandInsBoardIsFoundDrivenAndReadAcrossReloads) {

@@ -108,20 +108,6 @@ TEST_F(Reselect, TheSameBoardIsFoundUnderItsNewPath) {
   }
 }
 
-TEST_F(Reselect, ABoardListedFirstAfterTheReplugIsStillFound) {
-  zero = add("S0", "1-1:1.0");
-  one = add("S1", "1-2:1.0");
-  driveBoardOne();
-  one->failWrites = true;
-  std::erase(hid->boards, one);
-  auto back = add("S1", "1-2:1.0");
-  std::rotate(hid->boards.begin(), hid->boards.end() - 1, hid->boards.end());
-  EXPECT_EQ(lib.boardOutput(true), kBothWritten);
-  EXPECT_EQ(back->written.size(), 2u);
-  EXPECT_TRUE(zero->written.empty());
-  EXPECT_EQ(lib.selectedIndex(), 0);
-}
-
 TEST_F(Reselect, AMissingBoardFailsAndNoOtherBoardSwitches) {
   struct Case {
     const char* what;
