@@ -31,18 +31,20 @@ struct ToolRun {
   std::vector<std::string> logLines;
 };
 
-ToolRun RunTool(const std::string& libraryFolder, const std::vector<std::string>& args) {
+ToolRun RunTool(const std::string& libraryFolder, const std::vector<std::string>& args,
+                const std::vector<std::string>& boardEnv = {}) {
   ScratchFolder scratch;
   const std::string log = scratch.file("board.log");
   std::vector<std::string> env;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     if (std::strncmp(*entry, "LD_LIBRARY_PATH=", 16) != 0 &&
-        std::strncmp(*entry, "TOLLVANE_SIMBOARD_LOG=", 22) != 0) {
+        std::strncmp(*entry, "TOLLVANE_SIMBOARD_", 18) != 0) {
       env.emplace_back(*entry);
     }
   }
   env.push_back("LD_LIBRARY_PATH=" + std::string(SIMBOARD_ROOT) + "/" + libraryFolder);
   env.push_back("TOLLVANE_SIMBOARD_LOG=" + log);
+  env.insert(env.end(), boardEnv.begin(), boardEnv.end());
   std::vector<std::string> argv = {USBIO_TOOL};
   argv.insert(argv.end(), args.begin(), args.end());
   const auto pointers = [](std::vector<std::string>& strings) {
@@ -153,6 +155,23 @@ TEST(ToolOnSimulatedBoard, ReportsAnswersAndExitStatuses) {
       reports.push_back(ReportOf(line));
     EXPECT_EQ(reports, c.reports);
   }
+}
+
+// Board 1 of two refuses: the tool must say so, and board 0 must not switch in its place.
+TEST(ToolOnSimulatedBoard, TheChosenBoardsOwnResultIsReported) {
+  const std::vector<std::string> two = {"TOLLVANE_SIMBOARD_BOARDS=2"};
+  const ToolRun fine = RunTool("simboard", {"-d", "1", "on"}, two);
+  EXPECT_EQ(fine.exitStatus, 0);
+  EXPECT_NE(fine.out.find("board 1: bell output on"), std::string::npos) << fine.out;
+  EXPECT_EQ(fine.logLines.size(), 2u);
+
+  const ToolRun loose =
+      RunTool("simboard", {"-d", "1", "on"}, {two[0], "TOLLVANE_SIMBOARD_REFUSE_BOARD=1"});
+  EXPECT_EQ(loose.exitStatus, 1);
+  EXPECT_NE(loose.err.find("board 1 did not take the output-on reports (both failed)"),
+            std::string::npos)
+      << loose.err;
+  EXPECT_TRUE(loose.logLines.empty()) << "another board took the reports: " << loose.logLines[0];
 }
 
 TEST(ToolOnSimulatedBoard, LogLinesCarryCurrentMonotonicAndRealTimes) {

@@ -2,7 +2,10 @@
 // real program and the usbio tool can be run end to end without a board. Test code only.
 //
 // The board: vendor 0x0BFE, product 0x1003 (8-byte reports; the library sees no descriptor,
-// so it keeps its 9-byte report lengths), path "simboard:0", serial "SIM0001". Every output
+// so it keeps its 9-byte report lengths), path "simboard:0", serial "SIM0001". With
+// TOLLVANE_SIMBOARD_BOARDS=n (1..4) there are n such boards, "simboard:<i>" with serial
+// "SIM000<i+1>", each with its own ports; TOLLVANE_SIMBOARD_REFUSE_BOARD=i makes board i
+// refuse every report (its cable is loose). Every accepted output
 // report is appended as one line to the file named by TOLLVANE_SIMBOARD_LOG (nothing is
 // logged without it):
 //
@@ -35,14 +38,15 @@
 #include <vector>
 
 struct hid_device_ {
-  int unused = 0;
+  int index = 0;
 };
 
 namespace {
 
 constexpr unsigned short kVendorId = 0x0BFE;
 constexpr unsigned short kProductId = 0x1003;
-constexpr const char* kPath = "simboard:0";
+constexpr const char* kPathPrefix = "simboard:";
+constexpr int kMaxBoards = 4;
 constexpr int kShortSequenceByte = 7;
 constexpr int kLongSequenceByte = 64;
 
@@ -51,9 +55,18 @@ struct Board {
   std::deque<std::vector<unsigned char>> pending;  // as hidapi hands them: no report id
 };
 
-Board& board() {
-  static Board instance;
-  return instance;
+int EnvNumber(const char* name, int fallback) {
+  const char* text = std::getenv(name);
+  return text != nullptr && *text != '\0' ? std::atoi(text) : fallback;
+}
+
+int boardCount() {
+  return std::clamp(EnvNumber("TOLLVANE_SIMBOARD_BOARDS", 1), 1, kMaxBoards);
+}
+
+Board& board(int index) {
+  static Board boards[kMaxBoards];
+  return boards[index];
 }
 
 std::string stamp(clockid_t clock) {
@@ -99,8 +112,7 @@ std::string stamp(clockid_t clock) {
   return false;
 }
 
-[[maybe_unused]] void answer(const unsigned char* data, size_t length) {
-  Board& b = board();
+[[maybe_unused]] void answer(Board& b, const unsigned char* data, size_t length) {
   const unsigned char command = length > 1 ? data[1] : 0;
   const bool longReport = length > kLongSequenceByte;
   if (!longReport) {
@@ -156,18 +168,26 @@ int hid_exit(void) {
 hid_device_info* hid_enumerate(unsigned short vendor_id, unsigned short product_id) {
   if ((vendor_id != 0 && vendor_id != kVendorId) || (product_id != 0 && product_id != kProductId))
     return nullptr;
-  auto* info = static_cast<hid_device_info*>(std::calloc(1, sizeof(hid_device_info)));
-  if (info == nullptr)
-    return nullptr;
-  info->path = strdup(kPath);
-  info->vendor_id = kVendorId;
-  info->product_id = kProductId;
-  info->serial_number = wcsdup(L"SIM0001");
-  info->manufacturer_string = wcsdup(L"Tollvane test");
-  info->product_string = wcsdup(L"Simulated USB-IO");
-  info->interface_number = 0;
-  info->bus_type = HID_API_BUS_USB;
-  return info;
+  hid_device_info* first = nullptr;
+  hid_device_info** link = &first;
+  for (int index = 0; index < boardCount(); ++index) {
+    auto* info = static_cast<hid_device_info*>(std::calloc(1, sizeof(hid_device_info)));
+    if (info == nullptr)
+      break;
+    const std::string path = kPathPrefix + std::to_string(index);
+    const std::wstring serial = L"SIM000" + std::to_wstring(index + 1);
+    info->path = strdup(path.c_str());
+    info->vendor_id = kVendorId;
+    info->product_id = kProductId;
+    info->serial_number = wcsdup(serial.c_str());
+    info->manufacturer_string = wcsdup(L"Tollvane test");
+    info->product_string = wcsdup(L"Simulated USB-IO");
+    info->interface_number = 0;
+    info->bus_type = HID_API_BUS_USB;
+    *link = info;
+    link = &info->next;
+  }
+  return first;
 }
 #endif
 
@@ -184,9 +204,15 @@ void hid_free_enumeration(hid_device_info* devices) {
 }
 
 hid_device* hid_open_path(const char* path) {
-  if (path == nullptr || std::strcmp(path, kPath) != 0)
+  const size_t prefix = std::strlen(kPathPrefix);
+  if (path == nullptr || std::strncmp(path, kPathPrefix, prefix) != 0)
     return nullptr;
-  return new hid_device_;
+  const std::string index = path + prefix;
+  for (int i = 0; i < boardCount(); ++i) {
+    if (index == std::to_string(i))
+      return new hid_device_{i};
+  }
+  return nullptr;
 }
 
 void hid_close(hid_device* device) {
@@ -195,18 +221,20 @@ void hid_close(hid_device* device) {
 
 #ifndef SIMBOARD_WITHOUT_HID_WRITE
 int hid_write(hid_device* device, const unsigned char* data, size_t length) {
-  if (device == nullptr || data == nullptr || length == 0 || refused(data, length))
+  if (device == nullptr || data == nullptr || length == 0 || refused(data, length) ||
+      device->index == EnvNumber("TOLLVANE_SIMBOARD_REFUSE_BOARD", -1)) {
     return -1;
+  }
   logReport(data, length);
-  answer(data, length);
+  answer(board(device->index), data, length);
   return static_cast<int>(length);
 }
 #endif
 
 int hid_read_timeout(hid_device* device, unsigned char* data, size_t length, int) {
-  Board& b = board();
   if (device == nullptr || data == nullptr)
     return -1;
+  Board& b = board(device->index);
   if (b.pending.empty())
     return 0;
   const std::vector<unsigned char> report = std::move(b.pending.front());
