@@ -454,20 +454,24 @@ bool UsbioLibrary::reselect(DeviceRow board) {
 }
 
 int UsbioLibrary::sameBoardRow(const DeviceRow& wanted) const {
-  const bool identified = !wanted.serialNumber.empty() || !wanted.portPath.empty();
-  int sameKind = -1;
-  int kindCount = 0;
+  std::vector<int> alike;
   for (int index = 0; index < deviceCount_; ++index) {
-    const DeviceRow& candidate = table_[static_cast<size_t>(index)];
-    if (!isSameBoard(wanted, candidate))
-      continue;
-    if (identified || candidate.path == wanted.path)
-      return index;
-    if (kindCount++ == 0)
-      sameKind = index;
+    if (isSameBoard(wanted, table_[static_cast<size_t>(index)]))
+      alike.push_back(index);
   }
-  // Known by its kind alone: only the one board of that kind can be taken for it.
-  return kindCount == 1 ? sameKind : -1;
+  if (alike.size() == 1)
+    return alike.front();
+  // Several look alike (no serial numbers, or a shared one): the one at the old USB port, or
+  // else at the old path, is taken; any other might be a different board.
+  for (const auto& same : {&DeviceRow::portPath, &DeviceRow::path}) {
+    if ((wanted.*same).empty())
+      continue;
+    for (const int index : alike) {
+      if (table_[static_cast<size_t>(index)].*same == wanted.*same)
+        return index;
+    }
+  }
+  return -1;
 }
 
 bool isSameBoard(const DeviceRow& wanted, const DeviceRow& candidate) {

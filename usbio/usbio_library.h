@@ -63,8 +63,8 @@ struct DeviceRow {
 
 // Whether candidate is the board wanted was, seen again after a replug: the same kind, and the
 // same serial number when wanted has one, else the same USB port when that is known. A board
-// known by neither matches any board of its kind; sameBoardRow() then takes the one at its old
-// path, or the only one of its kind, and no other.
+// known by neither matches any board of its kind. Where several rows match, sameBoardRow()
+// takes the one at the old USB port, else at the old path, and no other.
 bool isSameBoard(const DeviceRow& wanted, const DeviceRow& candidate);
 
 // A supported board that the last enumeration saw but could not open; kept so the board tool

@@ -92,6 +92,7 @@ TEST_F(Reselect, TheSameBoardIsFoundUnderItsNewPath) {
       {"by serial, at another port", "S0", "S1", "1-1:1.0", "1-2:1.0", "1-4:1.0"},
       {"by port, no serials", "", "", "1-1:1.0", "1-2:1.0", "1-2:1.0"},
       {"by kind alone, the only one of its kind", "", "", "", "", "", 0x0120},
+      {"a shared serial, back at its own port", "S", "S", "1-1:1.0", "1-2:1.0", "1-2:1.0"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -119,6 +120,7 @@ TEST_F(Reselect, AMissingBoardFailsAndNoOtherBoardSwitches) {
       {"gone, ports only", "", "", "1-1:1.0", "1-2:1.0", false},
       {"back at another port, no serial", "", "", "1-1:1.0", "1-2:1.0", true},
       {"two alike, nothing to tell them apart", "", "", "", "", true},
+      {"a shared serial, back at another port", "S", "S", "1-1:1.0", "1-2:1.0", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
