@@ -190,11 +190,17 @@ class HidapiTransport : public HidTransport {
 
   StartResult start() override {
     StartResult result;
-    library_.reset();
+    stop();
     void* handle = dlopen(libraryFile_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr)
       return result;
-    auto library = std::make_shared<LoadedHidapi>(handle);
+    HidapiLibrary library;
+    try {
+      library = std::make_shared<LoadedHidapi>(handle);
+    } catch (...) {
+      dlclose(handle);
+      throw;
+    }
     HidapiEntries& entries = library->entries;
     result.loaded = true;
     // The two entry points checked at loading, in the order checked: hid_enumerate in place
