@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "usbio.h"
 #include "usbio/hidapi_transport.h"
@@ -38,10 +39,17 @@ UsbioLibrary& library() {
   return instance;
 }
 
+// No C++ exception may reach a C caller: every export runs its call through here and gives
+// its documented failure code instead (the library state may then be part-way changed).
 template <typename Call>
-auto locked(Call&& call) {
-  std::lock_guard<std::recursive_mutex> guard(libraryMutex());
-  return call(library());
+auto locked(decltype(std::declval<Call>()(std::declval<UsbioLibrary&>())) failure,
+            Call&& call) noexcept {
+  try {
+    std::lock_guard<std::recursive_mutex> guard(libraryMutex());
+    return call(library());
+  } catch (...) {
+    return failure;
+  }
 }
 
 int copyText(const std::string& text, char* buffer, int size) {
@@ -58,70 +66,70 @@ int copyText(const std::string& text, char* buffer, int size) {
 extern "C" {
 
 int openUSBIO(void) {
-  return locked([](UsbioLibrary& lib) { return lib.openUSBIO(); });
+  return locked(0, [](UsbioLibrary& lib) { return lib.openUSBIO(); });
 }
 int closeUSBIO(void) {
-  return locked([](UsbioLibrary& lib) { return lib.closeUSBIO(); });
+  return locked(0, [](UsbioLibrary& lib) { return lib.closeUSBIO(); });
 }
 int uio_free(void) {
-  return locked([](UsbioLibrary& lib) { return lib.uio_free(); });
+  return locked(0, [](UsbioLibrary& lib) { return lib.uio_free(); });
 }
 int uio_getDevs(void) {
-  return locked([](UsbioLibrary& lib) { return lib.uio_getDevs(); });
+  return locked(0, [](UsbioLibrary& lib) { return lib.uio_getDevs(); });
 }
 int uio_getVid(int index) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio_getVid(index); });
+  return locked(0, [&](UsbioLibrary& lib) { return lib.uio_getVid(index); });
 }
 int uio_getPid(int index) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio_getPid(index); });
+  return locked(0, [&](UsbioLibrary& lib) { return lib.uio_getPid(index); });
 }
 int uio_selDev(int index) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio_selDev(index); });
+  return locked(0, [&](UsbioLibrary& lib) { return lib.uio_selDev(index); });
 }
 int uio_selId(int vid, int pid) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio_selId(vid, pid); });
+  return locked(1, [&](UsbioLibrary& lib) { return lib.uio_selId(vid, pid); });
 }
 int outputUSBIO(int device, int port, int value) {
-  return locked([&](UsbioLibrary& lib) { return lib.outputUSBIO(device, port, value); });
+  return locked(-4, [&](UsbioLibrary& lib) { return lib.outputUSBIO(device, port, value); });
 }
 int inputUSBIO(int device, int port) {
-  return locked([&](UsbioLibrary& lib) { return lib.inputUSBIO(device, port); });
+  return locked(-1, [&](UsbioLibrary& lib) { return lib.inputUSBIO(device, port); });
 }
 int uio_inpW(unsigned char* value, int port, int extended) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio_inpW(value, port, extended); });
+  return locked(1, [&](UsbioLibrary& lib) { return lib.uio_inpW(value, port, extended); });
 }
 int uio_outAll(int a, int b) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio_outAll(a, b); });
+  return locked(1, [&](UsbioLibrary& lib) { return lib.uio_outAll(a, b); });
 }
 int uio_outInpAll(int a, int b, unsigned char* x, unsigned char* y) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio_outInpAll(a, b, x, y); });
+  return locked(1, [&](UsbioLibrary& lib) { return lib.uio_outInpAll(a, b, x, y); });
 }
 int uio_inpAll(unsigned char* x, unsigned char* y) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio_inpAll(x, y); });
+  return locked(1, [&](UsbioLibrary& lib) { return lib.uio_inpAll(x, y); });
 }
 int uio_inpOutAll(int a, int b, unsigned char* x, unsigned char* y) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio_inpOutAll(a, b, x, y); });
+  return locked(1, [&](UsbioLibrary& lib) { return lib.uio_inpOutAll(a, b, x, y); });
 }
 int uio2_inp(unsigned char* d) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio2_inp(d); });
+  return locked(1, [&](UsbioLibrary& lib) { return lib.uio2_inp(d); });
 }
 int uio2_inOut(unsigned char* d) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio2_inOut(d); });
+  return locked(1, [&](UsbioLibrary& lib) { return lib.uio2_inOut(d); });
 }
 int uio2_Outin(unsigned char* d) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio2_Outin(d); });
+  return locked(1, [&](UsbioLibrary& lib) { return lib.uio2_Outin(d); });
 }
 int uio2_outIn(unsigned char* d) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio2_outIn(d); });
+  return locked(1, [&](UsbioLibrary& lib) { return lib.uio2_outIn(d); });
 }
 int uio2_setSys(unsigned char* d) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio2_setSys(d); });
+  return locked(1, [&](UsbioLibrary& lib) { return lib.uio2_setSys(d); });
 }
 int uio2_getSys(unsigned char* d) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio2_getSys(d); });
+  return locked(1, [&](UsbioLibrary& lib) { return lib.uio2_getSys(d); });
 }
 int uio_cmd(unsigned char* d) {
-  return locked([&](UsbioLibrary& lib) { return lib.uio_cmd(d); });
+  return locked(1, [&](UsbioLibrary& lib) { return lib.uio_cmd(d); });
 }
 
 void usbio_host_set_message_handler(void (*handler)(const char* text, const char* caption)) {
@@ -129,7 +137,7 @@ void usbio_host_set_message_handler(void (*handler)(const char* text, const char
 }
 
 int usbio_host_init(void) {
-  return locked([](UsbioLibrary& lib) { return static_cast<int>(lib.uio_init()); });
+  return locked(1, [](UsbioLibrary& lib) { return static_cast<int>(lib.uio_init()); });
 }
 
 void usbio_host_board_output(int on) {
@@ -137,14 +145,14 @@ void usbio_host_board_output(int on) {
 }
 
 int usbio_host_board_output_checked(int on) {
-  return locked([&](UsbioLibrary& lib) {
+  return locked(3, [&](UsbioLibrary& lib) {
     const auto results = lib.boardOutput(on != 0);
     return (results[0] != 0 ? 1 : 0) | (results[1] != 0 ? 2 : 0);
   });
 }
 
 int usbio_host_device_path(int index, char* buffer, int size) {
-  return locked([&](UsbioLibrary& lib) {
+  return locked(-1, [&](UsbioLibrary& lib) {
     if (index < 0 || index >= lib.uio_getDevs())
       return -1;
     return copyText(lib.row(index).path, buffer, size);
@@ -152,7 +160,7 @@ int usbio_host_device_path(int index, char* buffer, int size) {
 }
 
 void usbio_host_report_lengths(int* input, int* output) {
-  locked([&](UsbioLibrary& lib) {
+  locked(0, [&](UsbioLibrary& lib) {
     if (input != nullptr)
       *input = lib.inputReportLength();
     if (output != nullptr)
@@ -161,13 +169,17 @@ void usbio_host_report_lengths(int* input, int* output) {
   });
 }
 
+int usbio_host_library_loaded(void) {
+  return locked(0, [](UsbioLibrary& lib) { return lib.libraryLoaded() ? 1 : 0; });
+}
+
 int usbio_host_unopened_count(void) {
-  return locked([](UsbioLibrary& lib) { return static_cast<int>(lib.unopenedBoards().size()); });
+  return locked(0, [](UsbioLibrary& lib) { return static_cast<int>(lib.unopenedBoards().size()); });
 }
 
 int usbio_host_unopened_board(int index, char* path, int size, int* vid, int* pid,
                               int* permission_denied) {
-  return locked([&](UsbioLibrary& lib) {
+  return locked(-1, [&](UsbioLibrary& lib) {
     const auto& boards = lib.unopenedBoards();
     if (index < 0 || static_cast<size_t>(index) >= boards.size())
       return -1;

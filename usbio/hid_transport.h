@@ -16,6 +16,10 @@ struct HidDeviceInfo {
   std::string path;
   uint16_t vendorId = 0;
   uint16_t productId = 0;
+  // What tells one board from another of the same kind after a replug, where the system
+  // knows it: the serial number (UTF-8) and the USB port path ("1-2.3:1.0"); else empty.
+  std::string serialNumber;
+  std::string portPath;
 };
 
 enum class ReadStatus { Ok, Failed, TimedOut };

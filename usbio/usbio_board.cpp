@@ -10,11 +10,19 @@ UsbioBoard::UsbioBoard(void (*messageHandler)(const char* text, const char* capt
 }
 
 void UsbioBoard::outputOn() {
-  usbio_host_board_output(1);
+  signal(true);
 }
 
 void UsbioBoard::outputOff() {
-  usbio_host_board_output(0);
+  signal(false);
+}
+
+void UsbioBoard::signal(bool on) {
+  // Bit 0: the long report failed, bit 1: the port write failed.
+  const int failed = usbio_host_board_output_checked(on ? 1 : 0);
+  last_.known = true;
+  last_.longReportWritten = (failed & 1) == 0;
+  last_.portWritten = (failed & 2) == 0;
 }
 
 int UsbioBoard::init() {

@@ -12,6 +12,13 @@ class UsbioBoard : public Board {
   void outputOn() override;
   void outputOff() override;
   int init() override;
+  // What the two reports of the last outputOn()/outputOff() came to; known after the first.
+  BoardWrites lastWrites() const override { return last_; }
+
+ private:
+  void signal(bool on);
+
+  BoardWrites last_;
 };
 
 }  // namespace tollvane

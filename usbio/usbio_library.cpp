@@ -100,7 +100,8 @@ int UsbioLibrary::uio_enumDevices() {
     }
     opened.device.reset();
     if (deviceCount_ < kMaxDevices) {
-      table_[static_cast<size_t>(deviceCount_)] = {info.path, info.vendorId, info.productId};
+      table_[static_cast<size_t>(deviceCount_)] = {info.path, info.vendorId, info.productId,
+                                                   info.serialNumber, info.portPath};
       ++deviceCount_;
     }
   }
@@ -113,6 +114,7 @@ void UsbioLibrary::uio_openDevice(int index) {
   if (index < 0 || index >= deviceCount_)
     return;
   selected_ = index;
+  driven_ = table_[static_cast<size_t>(index)];
   uio_closeDevice();
   // A failed open leaves no handle, so later writes fail; the previous lengths stay.
   OpenResult opened = transport_->open(table_[static_cast<size_t>(index)].path);
@@ -408,9 +410,8 @@ int UsbioLibrary::inputUSBIO(int device, int port) {
 int UsbioLibrary::uio_inpW(uint8_t* value, int port, int extended) {
   if (value == nullptr)
     return 1;
-  // The first answer is thrown away; only the second reaches the caller.
-  uint8_t discarded = 0;
-  uio_readPort(&discarded, port, extended);
+  // The second answer replaces the first; a failed second read leaves the first in place.
+  uio_readPort(value, port, extended);
   return uio_readPort(value, port, extended);
 }
 
@@ -420,14 +421,14 @@ std::array<uint8_t, 2> UsbioLibrary::boardOutput(bool on) {
   // A known board that refuses a report has most likely been unplugged (a loose cable) and
   // may be back under a new handle. Without a new search every later bell would write to the
   // dead handle until the operator arms again, so search once per signal and repeat the
-  // refused report. Once per signal bounds the wait when a board hangs instead.
+  // refused report to that same board. Once per signal bounds the wait when a board hangs.
   bool searched = false;
   const auto send = [&](const auto& write) {
     const bool known = deviceCount_ > 0;
     uint8_t result = write();
     if (result != 0 && known && !searched) {
       searched = true;
-      if (uio_init() == 0)
+      if (reselect(driven_))
         result = write();
     }
     return result;
@@ -435,6 +436,52 @@ std::array<uint8_t, 2> UsbioLibrary::boardOutput(bool on) {
   const uint8_t first = send([&] { return uio2_writePorts(ports); });
   const uint8_t second = send([&] { return uio_writePort(1, level, 0); });
   return {first, second};
+}
+
+bool UsbioLibrary::reselect(DeviceRow board) {
+  uio_init();
+  const int index = sameBoardRow(board);
+  if (index < 0) {
+    // Another board must not take the reports meant for this one: none is current until the
+    // board is back or the caller chooses again.
+    uio_closeDevice();
+    driven_ = board;
+    return false;
+  }
+  if (index != selected_ || !device_)
+    uio_openDevice(index);
+  return device_ != nullptr;
+}
+
+int UsbioLibrary::sameBoardRow(const DeviceRow& wanted) const {
+  std::vector<int> alike;
+  for (int index = 0; index < deviceCount_; ++index) {
+    if (isSameBoard(wanted, table_[static_cast<size_t>(index)]))
+      alike.push_back(index);
+  }
+  if (alike.size() == 1)
+    return alike.front();
+  // Several look alike (no serial numbers, or a shared one): the one at the old USB port, or
+  // else at the old path, is taken; any other might be a different board.
+  for (const auto& same : {&DeviceRow::portPath, &DeviceRow::path}) {
+    if ((wanted.*same).empty())
+      continue;
+    for (const int index : alike) {
+      if (table_[static_cast<size_t>(index)].*same == wanted.*same)
+        return index;
+    }
+  }
+  return -1;
+}
+
+bool isSameBoard(const DeviceRow& wanted, const DeviceRow& candidate) {
+  if (wanted.vendorId != candidate.vendorId || wanted.productId != candidate.productId)
+    return false;
+  if (!wanted.serialNumber.empty())
+    return candidate.serialNumber == wanted.serialNumber;
+  if (!wanted.portPath.empty())
+    return candidate.portPath == wanted.portPath;
+  return true;
 }
 
 }  // namespace tollvane::usbio

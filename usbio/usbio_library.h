@@ -57,7 +57,15 @@ struct DeviceRow {
   std::string path;
   uint16_t vendorId = 0;
   uint16_t productId = 0;
+  std::string serialNumber;
+  std::string portPath;
 };
+
+// Whether candidate is the board wanted was, seen again after a replug: the same kind, and the
+// same serial number when wanted has one, else the same USB port when that is known. A board
+// known by neither matches any board of its kind. Where several rows match, sameBoardRow()
+// takes the one at the old USB port, else at the old path, and no other.
+bool isSameBoard(const DeviceRow& wanted, const DeviceRow& candidate);
 
 // A supported board that the last enumeration saw but could not open; kept so the board tool
 // can tell "no board" from "no permission".
@@ -141,6 +149,8 @@ class UsbioLibrary {
   // Returns the two write results (0 written, 1 failed), which the engine ignores. A report
   // that a known board refuses makes it search for the board once and send that report again.
   std::array<uint8_t, 2> boardOutput(bool on);
+  // Row of the table (below the count) that is the board wanted, or -1.
+  int sameBoardRow(const DeviceRow& wanted) const;
 
   // What the board tool and the tests look at.
   int inputReportLength() const { return inputLength_; }
@@ -162,6 +172,8 @@ class UsbioLibrary {
   int longExchange(Op op, uint8_t command, uint8_t* d, size_t count, bool sendData);
   int shortExchange(Op op, uint8_t command, int a, int b, uint8_t* first, uint8_t* second,
                     int answerByte);
+  // Searches again and makes board current once more; false when it is not there.
+  bool reselect(DeviceRow board);
 
   std::shared_ptr<HidTransport> transport_;
   MessageSink messages_;
@@ -171,6 +183,8 @@ class UsbioLibrary {
   int inputLength_ = kInitialReportLength;
   int outputLength_ = kInitialReportLength;
   std::unique_ptr<HidDevice> device_;
+  // The board last chosen (by the caller or by a search), kept also while it is missing.
+  DeviceRow driven_;
   std::array<DeviceRow, kMaxDevices> table_;
   std::vector<UnopenedBoard> unopened_;
   std::array<int32_t, static_cast<size_t>(Op::Count)> sequence_{};

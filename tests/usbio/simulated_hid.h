@@ -109,7 +109,9 @@ class SimulatedHid : public HidTransport {
   std::shared_ptr<SimulatedBoard> addBoard(uint16_t vendorId, uint16_t productId,
                                            std::optional<Bytes> descriptor = std::nullopt) {
     auto board = std::make_shared<SimulatedBoard>();
-    board->info = {"/dev/hidraw" + std::to_string(boards.size()), vendorId, productId};
+    board->info.path = "/dev/hidraw" + std::to_string(boards.size());
+    board->info.vendorId = vendorId;
+    board->info.productId = productId;
     board->descriptor = std::move(descriptor);
     boards.push_back(board);
     return board;

@@ -19,6 +19,13 @@
 
  A command called while no board is known first searches for boards
  (as openUSBIO does) and then goes on; with no board it returns 1.
+
+ No C++ exception leaves the library. When the library itself fails
+ (out of memory, say) a function gives up and returns its failure
+ value: 1 for the commands, uio_inpW and uio_selId; -4 for outputUSBIO;
+ -1 for inputUSBIO; 0 for openUSBIO, uio_getDevs, uio_getVid and
+ uio_getPid; closeUSBIO, uio_free and uio_selDev return 0 as always.
+ The functions of usbio_host.h say theirs.
 ********************************************************/
 
 #ifndef USBIO_H
@@ -129,7 +136,8 @@ USBIO_API int inputUSBIO(int device, int port);
                     not 0) selects the port.
     @param extended Not 0 for the extended port commands.
 
-    @returns 0 on success, 1 on any failure (also a NULL @p value).
+    @returns 0 on success, 1 on any failure (also a NULL @p value). When
+             only the second read fails, @p value holds the first answer.
 */
 USBIO_API int uio_inpW(unsigned char* value, int port, int extended);
 

@@ -34,7 +34,8 @@ USBIO_API void usbio_host_set_message_handler(void (*handler)(const char* text,
 /** @brief Start the HID library if needed and search for boards again.
 
     @returns 0 when a board is ready (the first one found is current),
-             1 when the library cannot be started or no board is found.
+             1 when the library cannot be started or no board is found
+             (also when the library fails inside).
 */
 USBIO_API int usbio_host_init(void);
 
@@ -42,9 +43,13 @@ USBIO_API int usbio_host_init(void);
 
     Sends the two reports of the bell signal: the long report
     02 00 (on) or 02 01 (off), then port 1 := 0x00 (on) or 0x01 (off).
-    Searches for boards first when none is known. When the known board
+    Searches for boards first when none is known. When the current board
     refuses a report (unplugged, perhaps plugged back in), searches once
-    more and sends that report again. Results are ignored.
+    more and sends that report again to the same board: same vendor and
+    product id, and the same serial number, or else the same USB port,
+    where the system tells them. When that board is not there the report
+    fails, no other board takes it, and none is current until the board
+    is back or one is chosen again. Results are ignored.
 
     @param on Not 0 for on.
 */
@@ -54,7 +59,7 @@ USBIO_API void usbio_host_board_output(int on);
 
     @returns 0 when both reports were written, otherwise bit 0 set when
              the long report failed and bit 1 set when the port write
-             failed.
+             failed (3 also when the library fails inside).
 */
 USBIO_API int usbio_host_board_output_checked(int on);
 
@@ -65,19 +70,28 @@ USBIO_API int usbio_host_board_output_checked(int on);
                   @p size is 0.
 
     @returns The path length in bytes without the zero, -1 for an index
-             outside the range.
+             outside the range (or when the library fails inside).
 */
 USBIO_API int usbio_host_device_path(int index, char* buffer, int size);
 
 /** @brief Report lengths of the current board, report id included
     (9 and 9 before any board was opened).
 
-    @param input,output Receive the lengths; either may be NULL.
+    @param input,output Receive the lengths; either may be NULL. Left as
+                        they were when the library fails inside.
 */
 USBIO_API void usbio_host_report_lengths(int* input, int* output);
 
+/** @brief Whether the HID library (libhidapi-hidraw.so.0) is loaded with
+    every entry point it was checked for.
+
+    @returns 1 loaded, 0 not (never tried, missing, lacking an entry
+             point, or released by uio_free()).
+*/
+USBIO_API int usbio_host_library_loaded(void);
+
 /** @brief Number of supported boards that the last search saw but could
-    not open. */
+    not open (0 when the library fails inside). */
 USBIO_API int usbio_host_unopened_count(void);
 
 /** @brief Describe unopened board @p index (0..usbio_host_unopened_count()-1).
@@ -89,7 +103,8 @@ USBIO_API int usbio_host_unopened_count(void);
                              (the udev rule is missing), else 0; may be
                              NULL.
 
-    @returns The path length without the zero, -1 for a bad index.
+    @returns The path length without the zero, -1 for a bad index (or
+             when the library fails inside).
 */
 USBIO_API int usbio_host_unopened_board(int index, char* path, int size, int* vid, int* pid,
                                         int* permission_denied);

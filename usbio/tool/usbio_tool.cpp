@@ -21,17 +21,19 @@ constexpr int kPathBytes = 260;
 
 const char* const kUsage =
     "Usage: usbio [-d INDEX] COMMAND\n"
+    "       usbio --help | --version\n"
     "\n"
     "Commands:\n"
-    "  list              list the USB-IO boards found\n"
-    "  on                switch the bell output (port 1) on\n"
-    "  off               switch the bell output (port 1) off\n"
-    "  write PORT VALUE  write VALUE (0..255, or 0x00..0xFF) to port 0 or 1\n"
+    "  list              index, vid, pid, report lengths and device path of each board\n"
+    "  on                bell output on (port 1 := 0x00), exactly as at a bell's start\n"
+    "  off               bell output off (port 1 := 0x01)\n"
+    "  write PORT VALUE  write a value (0..255, or 0x00..0xff) to port 0 or 1\n"
     "  read PORT         read port 0 or 1\n"
     "\n"
     "Options:\n"
-    "  -d INDEX          board to use, as numbered by 'list' (default 0)\n"
+    "  -d INDEX          the board to use, as numbered by 'list' (default 0)\n"
     "  -h, --help        show this help\n"
+    "  -V, --version     show the version\n"
     "\n"
     "Exit status: 0 done, 1 the board did not take the command, 2 bad usage,\n"
     "3 no accessible board.\n";
@@ -106,7 +108,12 @@ int findBoards() {
   if (count > 0)
     return count;
   const auto unopened = unopenedBoards();
-  if (unopened.empty()) {
+  if (usbio_host_library_loaded() == 0) {
+    std::fprintf(stderr,
+                 "usbio: no USB-IO board found: the HID library libhidapi-hidraw.so.0 is "
+                 "missing or incomplete\n"
+                 "       (Debian package libhidapi-hidraw0)\n");
+  } else if (unopened.empty()) {
     std::fprintf(stderr, "usbio: no USB-IO board found\n");
   } else {
     printUnopened(unopened);
@@ -201,6 +208,10 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "-h" || arg == "--help") {
       std::printf("%s", kUsage);
+      return kExitOk;
+    }
+    if (arg == "-V" || arg == "--version") {
+      std::printf("usbio (Tollvane) %s\n", TOLLVANE_VERSION);
       return kExitOk;
     }
     if (arg == "-d") {
