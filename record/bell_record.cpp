@@ -126,11 +126,14 @@ class DayFiles {
   bool open() {
     if (openRefused_)
       return false;  // one try per batch, not one per line
+    // The record is the user's own business: its folder is private, as XDG state folders are.
     std::error_code ignored;
-    fs::create_directories(folder_, ignored);
+    fs::create_directories(folder_.parent_path(), ignored);
+    ::mkdir(folder_.c_str(), 0700);
     const fs::path path = currentPath();
-    // No links followed: the record appends to its own files only.
-    fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Read as well, to look at the last byte. No links followed: the record appends to its
+    // own files only.
+    fd_ = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     struct stat info {};
     if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
       const int error = fd_ < 0 ? errno : EINVAL;
