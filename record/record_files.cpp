@@ -141,4 +141,29 @@ RecordReading ReadRecord(const fs::path& folder, std::string_view day, std::size
   return reading;
 }
 
+std::string RecordSummary(const RecordReading& reading, std::size_t maxEvents) {
+  std::string summary;
+  if (reading.events.empty()) {
+    summary = "記録はありません";
+  } else if (reading.events.size() >= maxEvents) {
+    summary = "新しいものから " + std::to_string(reading.events.size()) + " 件を表示しています";
+  } else {
+    summary = std::to_string(reading.events.size()) + " 件を新しい順に表示しています";
+  }
+  if (reading.damagedLines > 0) {
+    summary += "（読めない行 " + std::to_string(reading.damagedLines) + " 行を飛ばしました）";
+  }
+  return summary;
+}
+
+std::string RecordDayLabel(std::string_view date) {
+  static constexpr const char* kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
+  if (!IsDate(date))
+    return std::string(date);
+  const int64_t days = RecordDayNumber(date);
+  // 1970-01-01 was a Thursday.
+  const int64_t weekday = ((days + 4) % 7 + 7) % 7;
+  return std::string(date) + "（" + kWeekdays[weekday] + "）";
+}
+
 }  // namespace tollvane

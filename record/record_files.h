@@ -45,4 +45,11 @@ std::vector<std::string> RecordDays(const std::filesystem::path& folder);
 RecordReading ReadRecord(const std::filesystem::path& folder, std::string_view day = {},
                          std::size_t maxEvents = 20000);
 
+// What the record window says under its list: "12 件を新しい順に表示しています" and the like,
+// with the damaged lines it skipped.
+std::string RecordSummary(const RecordReading& reading, std::size_t maxEvents);
+
+// A day as the record window lists it: "2026-12-07（月）".
+std::string RecordDayLabel(std::string_view date);
+
 }  // namespace tollvane
