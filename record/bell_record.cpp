@@ -342,7 +342,13 @@ BellRecord::BellRecord(const Clock& clock, fs::path folder, RecordLimits limits,
   shared_->queue.reserve(std::min<std::size_t>(limits.queueLines, 1024));
   // The thread holds the shared state too, so a writer stuck on a dead disk at exit can be
   // left behind without touching freed memory.
-  writer_ = std::thread([shared = shared_] { Shared::Run(shared); });
+  try {
+    writer_ = std::thread([shared = shared_] { Shared::Run(shared); });
+  } catch (const std::exception& error) {
+    // No thread to be had: the program runs on without its record.
+    shared_->finished = true;
+    std::fprintf(stderr, "tollvane: 動作記録を始められません（%s）\n", error.what());
+  }
 }
 
 BellRecord::~BellRecord() {
@@ -354,6 +360,8 @@ BellRecord::~BellRecord() {
     finished =
         shared_->idle.wait_for(lock, shared_->limits.closeWait, [&] { return shared_->finished; });
   }
+  if (!writer_.joinable())
+    return;
   if (finished)
     writer_.join();
   else

@@ -40,7 +40,7 @@ TForm6::TForm6(std::filesystem::path folder, QWidget* parent)
   resize(720, 480);
   setMinimumSize(480, 240);
 
-  auto* dayLabel = new QLabel(QStringLiteral("表示する日:"), this);
+  auto* dayLabel = new QLabel(QStringLiteral("表示する日："), this);
   dayLabel->setFont(ProportionalFont(15));
   comboBox1_ = new QComboBox(this);
   comboBox1_->setObjectName(QStringLiteral("ComboBox1"));
