@@ -36,6 +36,11 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+std::string DropNote(const LocalTime& when, std::uint64_t dropped) {
+  return FormatRecordLine(when, record_kind::kRecordLoss,
+                          "記録が追いつかず、" + std::to_string(dropped) + " 件の記録を捨てました");
+}
+
 std::string_view StampOf(std::string_view line) {
   return line.substr(0, kRecordStampBytes);
 }
@@ -355,6 +360,12 @@ BellRecord::~BellRecord() {
   bool finished = false;
   {
     std::unique_lock lock(shared_->mutex);
+    try {
+      if (shared_->droppedSinceNote > 0)
+        shared_->queue.push_back(DropNote(clock_.now(), shared_->droppedSinceNote));
+    } catch (...) {
+      // Out of memory at the end: the count goes unsaid.
+    }
     shared_->stop = true;
     shared_->wake.notify_one();
     finished =
@@ -381,9 +392,7 @@ void BellRecord::record(std::string_view kind, std::string_view text) {
         return;
       }
       if (s.droppedSinceNote > 0) {
-        s.queue.push_back(FormatRecordLine(
-            now, record_kind::kRecordLoss,
-            "記録が追いつかず、" + std::to_string(s.droppedSinceNote) + " 件の記録を捨てました"));
+        s.queue.push_back(DropNote(now, s.droppedSinceNote));
         s.droppedSinceNote = 0;
       }
       s.queue.push_back(std::move(line));

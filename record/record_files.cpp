@@ -31,6 +31,10 @@ bool IsDate(std::string_view s) {
 
 // The events of one file in recorded order, damaged lines counted.
 void ReadFile(const fs::path& path, std::vector<RecordEvent>& events, int& damaged) {
+  // Only plain files: opening a pipe or a device of that name could wait forever.
+  std::error_code error;
+  if (!fs::is_regular_file(path, error))
+    return;
   std::ifstream in(path, std::ios::binary);
   if (!in)
     return;

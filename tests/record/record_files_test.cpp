@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include "record/record_files.h"
 #include "support/scratch_folder.h"
@@ -88,6 +89,9 @@ TEST(RecordFiles, DaysAndEventsNewestFirst) {
   EXPECT_TRUE(ReadRecord(folder.path(), "2026-01-01").events.empty());
   EXPECT_TRUE(ReadRecord(folder.path() / "missing").events.empty());
   EXPECT_TRUE(RecordDays(folder.file("readme.txt")).empty());
+  // A pipe in place of the set-aside part is not waited on.
+  ASSERT_EQ(::mkfifo(folder.file("2026-12-08.1.log").c_str(), 0600), 0);
+  EXPECT_THAT(Texts(ReadRecord(folder.path(), "2026-12-08")), ElementsAre("e", "d"));
 }
 
 TEST(RecordFiles, DamagedLinesAreSkippedAndCounted) {
