@@ -23,4 +23,10 @@ inline constexpr std::string_view kClockJump = "時刻の飛び";
 // Written by the record itself about events it could not keep.
 inline constexpr std::string_view kRecordLoss = "記録欠落";
 
+// Kinds the record window marks, so that trouble stands out in a day of routine bells.
+inline bool NeedsAttention(std::string_view kind) {
+  return kind == kError || kind == kWarning || kind == kBoardLost || kind == kClockJump ||
+         kind == kRecordLoss;
+}
+
 }  // namespace tollvane::record_kind

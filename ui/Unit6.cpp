@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "record/record_files.h"
+#include "record/record_kinds.h"
 #include "ui/guard.h"
 #include "ui/qt_services.h"
 
@@ -50,6 +51,7 @@ TForm6::TForm6(std::filesystem::path folder, QWidget* parent)
   auto* reloadButton =
       MakeButton(this, QStringLiteral("Button1"), QStringLiteral("再読み込み"), {0, 0, 100, 25});
   reloadButton->setFont(ProportionalFont(15));
+  reloadButton->setMinimumSize(110, 28);
 
   listView1_ = new QTreeWidget(this);
   listView1_->setObjectName(QStringLiteral("ListView1"));
@@ -111,6 +113,7 @@ void TForm6::reload() {
   const RecordReading reading = ReadRecord(folder_, day, kMaxEvents);
 
   const QFont fixed = FixedFont(15);
+  const QBrush kAttention(QColor(0xB0, 0x00, 0x00));
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(reading.events.size()));
   for (const RecordEvent& event : reading.events) {
@@ -119,6 +122,10 @@ void TForm6::reload() {
     item->setFont(0, fixed);
     item->setFont(1, fixed);
     item->setToolTip(3, FromUtf8(event.text));
+    if (record_kind::NeedsAttention(event.kind)) {
+      for (int column = 2; column < 4; ++column)
+        item->setForeground(column, kAttention);
+    }
     items.push_back(item);
   }
   listView1_->clear();

@@ -66,6 +66,12 @@ TEST_F(RecordWindowTest, ListsEveryDayNewestFirstInReadableColumns) {
   EXPECT_EQ(days()->itemText(1), QStringLiteral("2026-12-08（火）"));
   EXPECT_EQ(days()->itemText(2), QStringLiteral("2026-12-07（月）"));
   EXPECT_EQ(summary(), QStringLiteral("3 件を新しい順に表示しています"));
+  // Trouble stands out from routine events.
+  WriteBytes(folder.file("2026-12-08.log"), Line("2026-12-08 07:00:00.000", "起動", "") +
+                                                Line("2026-12-08 07:00:01.000", "警告", "時刻"));
+  window->findChild<QPushButton*>("Button1")->click();
+  EXPECT_NE(list()->topLevelItem(0)->foreground(2), list()->topLevelItem(1)->foreground(2));
+  EXPECT_EQ(list()->topLevelItem(1)->foreground(2), list()->topLevelItem(2)->foreground(2));
 }
 
 TEST_F(RecordWindowTest, TheDayFilterSurvivesAReloadThatFindsNewEvents) {
