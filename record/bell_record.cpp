@@ -236,8 +236,9 @@ class DayFiles {
     }
   }
 
-  // Whole files of days past keeping, then the oldest while the folder is over its size; the
-  // file being written stays.
+  // Whole files of the days past the newest keepDays days that have a record, then the oldest
+  // while the folder is over its size; the file being written stays. Days are counted by their
+  // files, not back from the clock, so a clock set years ahead cannot wipe the record.
   void prune() {
     struct Entry {
       std::string date;
@@ -257,13 +258,19 @@ class DayFiles {
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
       return a.date != b.date ? a.date < b.date : a.part > b.part;
     });
-    const int64_t today = RecordDayNumber(date_);
+    std::vector<std::string> days;
+    for (const Entry& e : entries) {
+      if (days.empty() || days.back() != e.date)
+        days.push_back(e.date);
+    }
+    const std::size_t keep = static_cast<std::size_t>(std::max(1, limits_.keepDays));
+    const std::string oldestKept = days.size() > keep ? days[days.size() - keep] : std::string();
     std::uintmax_t total = 0;
     for (const Entry& e : entries)
       total += e.bytes;
     for (const Entry& e : entries) {
       const bool current = e.date == date_ && e.part == 0;
-      const bool old = today - RecordDayNumber(e.date) >= limits_.keepDays;
+      const bool old = e.date < oldestKept;
       if (current || (!old && total <= limits_.folderBytes))
         continue;
       std::error_code removeError;

@@ -22,7 +22,7 @@ struct RecordLimits {
   std::size_t queueLines = 4096;              // lines waiting for the writer; beyond, dropped
   std::uintmax_t dayFileBytes = 1u << 20;     // a day file this full is set aside whole
   std::uintmax_t folderBytes = 6u << 20;      // above this, the oldest whole files go
-  int keepDays = 90;                          // files of older days go
+  int keepDays = 90;                          // days with a record kept, newest first
   std::chrono::milliseconds closeWait{2000};  // longest wait for the writer at destruction
 };
 

@@ -1,6 +1,8 @@
 #include "record/record_files.h"
 
+#include <pwd.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -81,7 +83,16 @@ fs::path DefaultRecordFolder() {
   if (state != nullptr && state[0] == '/')
     return fs::path(state) / "tollvane";
   const char* home = getenv("HOME");
-  return fs::path(home != nullptr ? home : "") / ".local" / "state" / "tollvane";
+  std::string homeFolder = home != nullptr ? home : "";
+  if (homeFolder.empty()) {
+    // Started without a login environment: the account's own home.
+    passwd entry{};
+    passwd* found = nullptr;
+    char buffer[4096];
+    if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr)
+      homeFolder = found->pw_dir;
+  }
+  return fs::path(homeFolder) / ".local" / "state" / "tollvane";
 }
 
 std::string RecordFileNameOf(std::string_view date, int part) {

@@ -2,9 +2,9 @@
 //
 // One file per local day, "YYYY-MM-DD.log". A day that fills its file (a fault repeating all
 // day) has it renamed whole to "YYYY-MM-DD.1.log", replacing an older one, and goes on in a
-// fresh file; so a day keeps its latest events and never more than two files. Whole files
-// older than the kept days, and then the oldest ones while the folder is over its size, are
-// removed by the writer.
+// fresh file; so a day keeps its latest events and never more than two files. The writer
+// keeps the newest 90 days that have a record and removes older days' files whole, and then
+// the oldest files while the folder is over its size (6 MiB).
 #pragma once
 
 #include <cstdint>

@@ -138,8 +138,8 @@ TEST_F(BellRecordTest, OldDaysAndThenTheOldestFilesArePruned) {
   const std::string line = "2026-01-01 00:00:00.000\tk\t" + std::string(100, 'x') + "\n";
   // clang-format off
   const std::vector<std::pair<std::string, bool>> files = {  // name, kept
-      {"2026-09-08.log", false},    // 90 days before 2026-12-07
-      {"2026-09-09.1.log", false},  // the oldest kept day, but over the folder size
+      {"2025-03-01.log", false},    // past the newest three days with a record
+      {"2026-09-09.1.log", false},  // a kept day, but over the folder size
       {"2026-09-09.log", true},
       {"2026-12-06.log", true},
       {"2026-12-07.1.log", true},
@@ -149,6 +149,7 @@ TEST_F(BellRecordTest, OldDaysAndThenTheOldestFilesArePruned) {
   for (const auto& [name, kept] : files)
     WriteBytes((folder / name).string(), line);
   RecordLimits limits;
+  limits.keepDays = 3;
   limits.folderBytes = 3 * line.size() + line.size() / 2;
   {
     BellRecord record(clock, folder, limits, nullptr, report);
@@ -157,6 +158,15 @@ TEST_F(BellRecordTest, OldDaysAndThenTheOldestFilesArePruned) {
   for (const auto& [name, kept] : files)
     EXPECT_EQ(fs::exists(folder / name), kept) << name;
   EXPECT_TRUE(fs::exists(folder / "2026-12-07.log"));
+
+  // A clock set years ahead starts a new day, and the record it should explain stays.
+  clock.time = At(2099, 1, 1, 0, 0, 0);
+  {
+    BellRecord record(clock, folder, {}, nullptr, report);
+    record.record("時刻の飛び", "");
+  }
+  EXPECT_THAT(RecordDays(folder),
+              ElementsAre("2099-01-01", "2026-12-07", "2026-12-06", "2026-09-09"));
 }
 
 TEST_F(BellRecordTest, AFullQueueDropsAndCountsAndSaysSoLater) {

@@ -64,6 +64,9 @@ TEST(RecordFiles, FolderFollowsXdgStateHome) {
   EXPECT_EQ(DefaultRecordFolder(), std::filesystem::path(home) / ".local/state/tollvane");
   unsetenv("XDG_STATE_HOME");
   EXPECT_EQ(DefaultRecordFolder(), std::filesystem::path(home) / ".local/state/tollvane");
+  unsetenv("HOME");  // the account's home then, never a folder relative to the current one
+  EXPECT_TRUE(DefaultRecordFolder().is_absolute()) << DefaultRecordFolder();
+  setenv("HOME", home.c_str(), 1);
   if (savedState)
     setenv("XDG_STATE_HOME", saved.c_str(), 1);
 }
