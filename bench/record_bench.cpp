@@ -57,6 +57,15 @@ int main() {
     }
     record.flush();
     const Spread s = SpreadOf(costs);
+    const auto over = std::count_if(costs.begin(), costs.end(), [](double c) { return c > 100; });
+    double load = 0;
+    if (std::FILE* file = std::fopen("/proc/loadavg", "r")) {
+      if (std::fscanf(file, "%lf", &load) != 1)
+        load = 0;
+      std::fclose(file);
+    }
+    // On a loaded machine the tail is the scheduler's, not the record's.
+    std::printf("calls over 100 us: %td of %zu, load average %.1f\n", over, costs.size(), load);
     std::printf(
         "record() on the caller, %zu calls in bursts of 10: median %.2f us, p99 %.2f us, "
         "max %.1f us (dropped %llu)\n",

@@ -315,6 +315,7 @@ struct BellRecord::Shared {
   std::condition_variable idle;  // from the writer: queue handled, or finished
   std::vector<std::string> queue;
   bool busy = false;
+  bool writerWaiting = false;
   bool stop = false;
   bool finished = false;
   std::uint64_t droppedSinceNote = 0;
@@ -325,7 +326,9 @@ struct BellRecord::Shared {
     std::vector<std::string> batch;
     std::unique_lock lock(s.mutex);
     for (;;) {
+      s.writerWaiting = true;
       s.wake.wait(lock, [&] { return s.stop || !s.queue.empty(); });
+      s.writerWaiting = false;
       if (s.queue.empty())
         break;
       batch.swap(s.queue);
@@ -391,6 +394,7 @@ void BellRecord::record(std::string_view kind, std::string_view text) {
     const LocalTime now = clock_.now();
     std::string line = FormatRecordLine(now, kind, text);
     Shared& s = *shared_;
+    bool wake = false;
     {
       std::lock_guard lock(s.mutex);
       if (s.queue.size() >= s.limits.queueLines) {
@@ -403,8 +407,11 @@ void BellRecord::record(std::string_view kind, std::string_view text) {
         s.droppedSinceNote = 0;
       }
       s.queue.push_back(std::move(line));
+      // A writer still busy takes this line with its next batch, without a wake-up call.
+      wake = s.writerWaiting;
     }
-    s.wake.notify_one();
+    if (wake)
+      s.wake.notify_one();
   } catch (...) {
     // Out of memory or a failing clock: this event is not recorded, the caller goes on.
   }
