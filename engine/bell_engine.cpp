@@ -241,10 +241,11 @@ void BellEngine::NoteBoardWrites(const char* kind, const char* context) {
   const bool failed = !writes.longReportWritten || !writes.portWritten;
   if (failed && !boardLost_) {
     boardLost_ = true;
-    record().record(text::record::kBoard, "USB-IOに書き込めません (外れたか、応答がありません)");
+    record().record(text::record::kBoardLost,
+                    "USB-IOに書き込めません (外れたか、応答がありません)");
   } else if (!failed && boardLost_) {
     boardLost_ = false;
-    record().record(text::record::kBoard, "USB-IOに再び書き込めました");
+    record().record(text::record::kBoardFound, "USB-IOに再び書き込めました");
   }
 }
 

@@ -19,7 +19,8 @@ inline constexpr const char* kChoice = "選択";
 
 inline constexpr const char* kAutosaveFile = "dorrel.dat";
 
-// Kinds of the bell record's lines, each a short tag of its own column.
+// Kinds of the bell record's lines: short words an operator reads in their own column of the
+// "動作記録" window.
 namespace record {
 inline constexpr const char* kStart = "起動";
 inline constexpr const char* kEnd = "終了";
@@ -29,12 +30,15 @@ inline constexpr const char* kOutputOn = "出力オン";
 inline constexpr const char* kOutputOff = "出力オフ";
 inline constexpr const char* kSound = "再生";
 inline constexpr const char* kBellEnd = "鳴り終わり";
-inline constexpr const char* kSuppressed = "休日";
+inline constexpr const char* kSuppressed = "休み";
 inline constexpr const char* kError = "エラー";
-inline constexpr const char* kBoard = "基板";
+inline constexpr const char* kBoardLost = "ボード切断";
+inline constexpr const char* kBoardFound = "ボード接続";
 inline constexpr const char* kFile = "保存";
 inline constexpr const char* kWarning = "警告";
-inline constexpr const char* kClock = "時刻";
+inline constexpr const char* kClock = "時刻の飛び";
+// Written by the record itself about events it could not keep.
+inline constexpr const char* kRecordLoss = "記録欠落";
 }  // namespace record
 
 }  // namespace tollvane::text

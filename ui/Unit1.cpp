@@ -26,10 +26,12 @@
 #include "engine/editor_commands.h"
 #include "engine/local_time.h"
 #include "engine/texts.h"
+#include "record/record_files.h"
 #include "schedule/tabs.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
+#include "ui/Unit6.h"
 #include "ui/guard.h"
 #include "ui/qt_services.h"
 #include "ui/schedule_page.h"
@@ -258,6 +260,7 @@ void TForm1::buildMenus() {
   nextBell1_ = addItem(edit, "NextBell1", QStringLiteral("次のチャイムを表示"), QKeySequence(),
                        &TForm1::NextBell1Click);
   nextBell1_->setCheckable(true);
+  addItem(edit, "Record1", QStringLiteral("動作記録"), QKeySequence(), &TForm1::Record1Click);
 
   QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
   help->setObjectName(QStringLiteral("H1"));
@@ -355,6 +358,19 @@ void TForm1::NextBell1Click() {
   }
   options_.showNextBell = on;
   showNextBellLine(on);
+}
+
+void TForm1::Record1Click() {
+  Guard(this, [this] {
+    if (form6_ == nullptr) {
+      form6_ = new TForm6(parts_.recordFolder.empty() ? DefaultRecordFolder()
+                                                      : std::filesystem::path(parts_.recordFolder),
+                          this);
+    }
+    form6_->show();
+    form6_->raise();
+    form6_->activateWindow();
+  });
 }
 
 void TForm1::showNextBellLine(bool show) {

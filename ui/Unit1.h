@@ -35,6 +35,7 @@ class SoundFileChooser;
 class TForm2;
 class TForm3;
 class TForm4;
+class TForm6;
 
 // Everything the main window works with from outside; main builds the real ones, tests build
 // fakes. All must outlive the window.
@@ -52,6 +53,8 @@ struct MainWindowParts {
   Recorder* recorder = nullptr;
   SleepInhibitor* inhibitor = nullptr;
   ClockSync* clockSync = nullptr;
+  // The bell record's folder for the "動作記録" window; empty: the default one.
+  std::string recordFolder;
 };
 
 class TForm1 : public QMainWindow, public MainView, public PageTexts {
@@ -92,6 +95,7 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   void AutoArm1Click();
   void Autostart1Click();
   void NextBell1Click();
+  void Record1Click();  // the "動作記録" window
   // The desktop session ends: the pages go to "dorrel.dat" without a question. A failure is
   // recorded, not shown: nobody is there to read a box.
   void SaveForSessionEnd();
@@ -175,6 +179,7 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   TForm2* form2_ = nullptr;
   TForm3* form3_ = nullptr;
   TForm4* form4_ = nullptr;
+  TForm6* form6_ = nullptr;  // made when first opened
 };
 
 }  // namespace tollvane

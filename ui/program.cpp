@@ -12,6 +12,9 @@
 #include "desktop/timedate_clock_sync.h"
 #include "engine/local_time.h"
 #include "engine/texts.h"
+#include "record/bell_record.h"
+#include "record/journal.h"
+#include "record/record_files.h"
 #include "settings/settings_file.h"
 #include "ui/Unit1.h"
 #include "ui/guard.h"
@@ -33,7 +36,7 @@ void ShowLibraryMessage(const char* text, const char* caption) {
 // The collaborators of the real program; they outlive the windows that use them.
 struct RealParts {
   SystemClock clock;
-  NullRecorder recorder;
+  BellRecord recorder{clock, DefaultRecordFolder(), {}, OpenSystemJournal()};
   // On the system bus, so after the application object.
   LogindInhibitor inhibitor{recorder};
   TimedateClockSync clockSync;
@@ -56,7 +59,8 @@ struct RealParts {
                            text::kAutosaveFile,
                            &recorder,
                            &inhibitor,
-                           &clockSync};
+                           &clockSync,
+                           DefaultRecordFolder().string()};
   }
 };
 
@@ -75,6 +79,8 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
     InstallJapaneseTranslations();
     auto real = std::make_unique<RealParts>();
     SetErrorRecord(&real->recorder);
+    real->recorder.record(text::record::kStart, std::string("Tollvane ") + TOLLVANE_VERSION +
+                                                    " 設定ファイル " + SettingsFilePath());
     TForm1 form1(real->parts());
     // Logout and shutdown: the pages are saved without the close question, then the
     // program ends. The operator's own close still asks.
@@ -93,6 +99,7 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
       QTimer::singleShot(0, &form1, [&form1, &whenShown] { whenShown(form1); });
     }
     app.exec();
+    real->recorder.record(text::record::kEnd, "プログラムを終了しました");
     SetErrorRecord(nullptr);
   } catch (const std::exception& error) {
     ShowEntryError(error);

@@ -1,0 +1,55 @@
+// Where the bell record lives and how it is read back.
+//
+// One file per local day, "YYYY-MM-DD.log". A day that fills its file (a fault repeating all
+// day) has it renamed whole to "YYYY-MM-DD.1.log", replacing an older one, and goes on in a
+// fresh file; so a day keeps its latest events and never more than two files. The writer
+// keeps the newest 90 days that have a record and removes older days' files whole, and then
+// the oldest files while the folder is over its size (6 MiB).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "record/record_line.h"
+
+namespace tollvane {
+
+// $XDG_STATE_HOME/tollvane, or ~/.local/state/tollvane when that is unset or not absolute.
+std::filesystem::path DefaultRecordFolder();
+
+struct RecordFileName {
+  std::string date;  // "YYYY-MM-DD"
+  int part = 0;      // 0 = the day's current file, 1 = its set-aside older part
+};
+
+std::string RecordFileNameOf(std::string_view date, int part);
+std::optional<RecordFileName> ParseRecordFileName(std::string_view name);
+
+// Days since 1970-01-01 of a "YYYY-MM-DD" date.
+int64_t RecordDayNumber(std::string_view date);
+
+struct RecordReading {
+  std::vector<RecordEvent> events;  // newest first
+  int damagedLines = 0;             // skipped: truncated, not UTF-8, overlong, not an event
+};
+
+// Days that have a record file, newest first.
+std::vector<std::string> RecordDays(const std::filesystem::path& folder);
+
+// The events of one day, or of every day when day is empty, newest first: days by date, and
+// within a day the latest recorded first. At most maxEvents events are returned.
+RecordReading ReadRecord(const std::filesystem::path& folder, std::string_view day = {},
+                         std::size_t maxEvents = 20000);
+
+// What the record window says under its list: "12 件を新しい順に表示しています" and the like,
+// with the damaged lines it skipped.
+std::string RecordSummary(const RecordReading& reading, std::size_t maxEvents);
+
+// A day as the record window lists it: "2026-12-07（月）".
+std::string RecordDayLabel(std::string_view date);
+
+}  // namespace tollvane

@@ -1,0 +1,136 @@
+#include "ui/Unit6.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "record/record_files.h"
+#include "record/record_kinds.h"
+#include "ui/guard.h"
+#include "ui/qt_services.h"
+
+namespace tollvane {
+
+namespace {
+
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), text.size());
+}
+
+// A recorded line break or tab would hide the rest of the cell.
+QString OneLine(const std::string& text) {
+  QString shown = FromUtf8(text);
+  shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  shown.replace(QLatin1Char('\r'), QLatin1Char(' '));
+  shown.replace(QLatin1Char('\t'), QLatin1Char(' '));
+  return shown;
+}
+
+}  // namespace
+
+TForm6::TForm6(std::filesystem::path folder, QWidget* parent)
+    : QWidget(parent, Qt::Window), folder_(std::move(folder)) {
+  setObjectName(QStringLiteral("Form6"));
+  setWindowTitle(QStringLiteral("動作記録"));
+  setFont(ProportionalFont(12));
+  resize(720, 480);
+  setMinimumSize(480, 240);
+
+  auto* dayLabel = new QLabel(QStringLiteral("表示する日："), this);
+  dayLabel->setFont(ProportionalFont(15));
+  comboBox1_ = new QComboBox(this);
+  comboBox1_->setObjectName(QStringLiteral("ComboBox1"));
+  comboBox1_->setFont(ProportionalFont(15));
+  comboBox1_->setMinimumWidth(180);
+  comboBox1_->setMaxVisibleItems(20);
+  auto* reloadButton =
+      MakeButton(this, QStringLiteral("Button1"), QStringLiteral("再読み込み"), {0, 0, 100, 25});
+  reloadButton->setFont(ProportionalFont(15));
+  reloadButton->setMinimumSize(110, 28);
+
+  listView1_ = new QTreeWidget(this);
+  listView1_->setObjectName(QStringLiteral("ListView1"));
+  listView1_->setHeaderLabels({QStringLiteral("日付"), QStringLiteral("時刻"),
+                               QStringLiteral("種類"), QStringLiteral("内容")});
+  listView1_->setRootIsDecorated(false);
+  listView1_->setUniformRowHeights(true);
+  listView1_->setAlternatingRowColors(true);
+  listView1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  listView1_->setFont(ProportionalFont(15));
+  listView1_->header()->setStretchLastSection(true);
+  listView1_->setColumnWidth(0, 110);
+  listView1_->setColumnWidth(1, 110);
+  listView1_->setColumnWidth(2, 100);
+
+  label1_ = new QLabel(this);
+  label1_->setObjectName(QStringLiteral("Label1"));
+  label1_->setFont(ProportionalFont(15));
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(dayLabel);
+  top->addWidget(comboBox1_);
+  top->addStretch();
+  top->addWidget(reloadButton);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addWidget(listView1_);
+  layout->addWidget(label1_);
+
+  connect(reloadButton, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(comboBox1_, &QComboBox::activated, this, [this] { ComboBox1Change(); });
+}
+
+void TForm6::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  Guard(this, [this] { reload(); });
+}
+
+void TForm6::Button1Click() {
+  Guard(this, [this] { reload(); });
+}
+
+void TForm6::ComboBox1Change() {
+  Guard(this, [this] { reload(); });
+}
+
+void TForm6::reload() {
+  // The day chosen stays chosen while it still has a record.
+  const QString chosen = comboBox1_->currentData().toString();
+  {
+    const QSignalBlocker blocker(comboBox1_);
+    comboBox1_->clear();
+    comboBox1_->addItem(QStringLiteral("すべての日"), QString());
+    for (const std::string& day : RecordDays(folder_))
+      comboBox1_->addItem(FromUtf8(RecordDayLabel(day)), FromUtf8(day));
+    comboBox1_->setCurrentIndex(std::max(0, comboBox1_->findData(chosen)));
+  }
+  const std::string day = comboBox1_->currentData().toString().toStdString();
+  const RecordReading reading = ReadRecord(folder_, day, kMaxEvents);
+
+  const QFont fixed = FixedFont(15);
+  const QBrush kAttention(QColor(0xB0, 0x00, 0x00));
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(reading.events.size()));
+  for (const RecordEvent& event : reading.events) {
+    auto* item = new QTreeWidgetItem(
+        {FromUtf8(event.date), FromUtf8(event.time), OneLine(event.kind), OneLine(event.text)});
+    item->setFont(0, fixed);
+    item->setFont(1, fixed);
+    item->setToolTip(3, FromUtf8(event.text));
+    if (record_kind::NeedsAttention(event.kind)) {
+      for (int column = 2; column < 4; ++column)
+        item->setForeground(column, kAttention);
+    }
+    items.push_back(item);
+  }
+  listView1_->clear();
+  listView1_->addTopLevelItems(items);
+  label1_->setText(FromUtf8(RecordSummary(reading, kMaxEvents)));
+}
+
+}  // namespace tollvane
