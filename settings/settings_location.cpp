@@ -90,7 +90,9 @@ void CopyIfMissing(const std::string& from, const std::string& to) {
   }
   const bool written = WriteAllBytes(file.get(), bytes) && ::fsync(file.get()) == 0;
   if (file.close() && written) {
-    ::link(temporary.c_str(), to.c_str());
+    // A refusal (the file appeared meanwhile, or the folder is full) leaves the first write to
+    // report the problem.
+    [[maybe_unused]] const int linked = ::link(temporary.c_str(), to.c_str());
   }
   ::unlink(temporary.c_str());
 }
