@@ -32,6 +32,17 @@ bool IsAbsolute(const std::string& path) {
   return !path.empty() && path.front() == '/';
 }
 
+// The read-only system hierarchy: root may write there, but a program installed by the package
+// manager must not keep its settings among the package's files.
+bool InSystemHierarchy(const std::string& folder) {
+  for (const std::string_view top : {"/usr", "/bin", "/sbin", "/lib"}) {
+    if (folder.starts_with(top) && (folder.size() == top.size() || folder[top.size()] == '/')) {
+      return true;
+    }
+  }
+  return false;
+}
+
 std::vector<std::string> SplitColons(std::string_view list) {
   std::vector<std::string> parts;
   while (!list.empty()) {
@@ -128,7 +139,9 @@ SettingsLocation ChooseSettingsLocation(const std::string& executablePath,
                                         const FileAccess& files) {
   const std::string beside = SettingsPathForExecutable(executablePath);
   const bool besideExists = files.exists(beside);
-  if ((besideExists && files.writable(beside)) || files.writable(FolderOf(beside))) {
+  const bool besideUsable =
+      (besideExists && files.writable(beside)) || files.writable(FolderOf(beside));
+  if (besideUsable && !InSystemHierarchy(FolderOf(beside))) {
     return {beside, {}};
   }
 

@@ -42,7 +42,8 @@ inline constexpr const char* kUserSettingsName = "tollvane.INI";
 
 // The rule, without side effects:
 // 1. The file beside the executable (SettingsPathForExecutable) when it exists and is
-//    writable, or when its folder is writable.
+//    writable, or when its folder is writable, unless that folder is in the system
+//    hierarchy (/usr, /bin, /sbin, /lib), which even root must not write into.
 // 2. Otherwise $XDG_CONFIG_HOME/tollvane/tollvane.INI ($HOME/.config when XDG_CONFIG_HOME is
 //    unset or relative). While that file does not exist, the defaults to copy are the file
 //    beside the executable if there is one, else the first <dir>/tollvane/tollvane.INI of

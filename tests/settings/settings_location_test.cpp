@@ -33,8 +33,8 @@ class FakeFiles : public FileAccess {
   std::set<std::string> writable_;
 };
 
-constexpr const char* kExe = "/usr/bin/tollvane";
-constexpr const char* kBeside = "/usr/bin/tollvane.INI";
+constexpr const char* kExe = "/srv/bell/tollvane";
+constexpr const char* kBeside = "/srv/bell/tollvane.INI";
 constexpr const char* kUser = "/home/kita/.config/tollvane/tollvane.INI";
 constexpr const char* kEtc = "/etc/xdg/tollvane/tollvane.INI";
 
@@ -50,9 +50,9 @@ struct LocationCase {
 TEST(SettingsLocation, FollowsTheRule) {
   const SettingsEnvironment kita{"/home/kita", "", ""};
   const std::vector<LocationCase> cases = {
-      {"folder writable, no file yet", kita, {}, {"/usr/bin"}, kBeside, ""},
+      {"folder writable, no file yet", kita, {}, {"/srv/bell"}, kBeside, ""},
       {"file writable, folder not", kita, {kBeside}, {kBeside}, kBeside, ""},
-      {"folder writable, file read-only", kita, {kBeside}, {"/usr/bin"}, kBeside, ""},
+      {"folder writable, file read-only", kita, {kBeside}, {"/srv/bell"}, kBeside, ""},
       {"installed, nothing anywhere", kita, {}, {}, kUser, ""},
       {"installed, system defaults", kita, {kEtc}, {}, kUser, kEtc},
       {"installed, defaults beside win", kita, {kBeside, kEtc}, {}, kUser, kBeside},
@@ -78,6 +78,23 @@ TEST(SettingsLocation, FollowsTheRule) {
     EXPECT_EQ(got.file, c.file) << c.what;
     EXPECT_EQ(got.defaults, c.defaults) << c.what;
   }
+}
+
+// Root may write the package's folders, but the settings still go to root's own folder.
+TEST(SettingsLocation, NeverBesideAnExecutableInTheSystemHierarchy) {
+  const SettingsEnvironment rootHome{"/root", "", ""};
+  const std::vector<std::string> executables = {"/usr/bin/tollvane", "/usr/local/bin/tollvane",
+                                                "/bin/tollvane", "/lib/tollvane/tollvane"};
+  for (const std::string& exe : executables) {
+    const std::string folder = exe.substr(0, exe.rfind('/'));
+    const FakeFiles files({}, {folder, folder + "/tollvane.INI"});
+    EXPECT_EQ(ChooseSettingsLocation(exe, rootHome, files).file,
+              "/root/.config/tollvane/tollvane.INI")
+        << exe;
+  }
+  const FakeFiles files({}, {"/usrx/bin"});
+  EXPECT_EQ(ChooseSettingsLocation("/usrx/bin/tollvane", rootHome, files).file,
+            "/usrx/bin/tollvane.INI");
 }
 
 TEST(SettingsLocation, DefaultsAreCopiedOnceAndNeverOverAUserFile) {
