@@ -145,20 +145,62 @@ FileStatus ReadFileBytes(const std::string& path, std::string& out) {
   }
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-  if (path.empty()) {
-    return false;
-  }
-  // Saving through a symbolic link updates the file it points to and keeps the link. A link
-  // that names nothing is replaced itself.
-  std::string target = path;
+namespace {
+
+// Saving through a symbolic link updates the file it points to and keeps the link. A link
+// that names nothing is replaced itself.
+std::string SaveTarget(const std::string& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
     std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
     if (real) {
-      target = real.get();
+      return real.get();
     }
   }
+  return path;
+}
+
+bool WritableByUs(const std::string& path) {
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+// The new bytes go over the old ones first and the file is cut afterwards, so a disk that is
+// full fails only where the file grows, with the old blocks still in place.
+bool OverwriteInPlace(const std::string& target, std::string_view bytes) {
+  FileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  struct stat info {};
+  if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return false;
+  }
+  return WriteAll(file.get(), bytes) &&
+         ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0 &&
+         ::fsync(file.get()) == 0 && file.close();
+}
+
+}  // namespace
+
+bool SaveFileBytes(const std::string& path, std::string_view bytes) {
+  if (path.empty()) {
+    return false;
+  }
+  const std::string target = SaveTarget(path);
+  const std::string folder = ParentFolder(target);
+  struct stat fileInfo {};
+  struct stat folderInfo {};
+  if (::stat(target.c_str(), &fileInfo) == 0 && S_ISREG(fileInfo.st_mode) && WritableByUs(target) &&
+      ::stat(folder.c_str(), &folderInfo) == 0 && folderInfo.st_uid != ::geteuid() &&
+      !WritableByUs(folder)) {
+    return OverwriteInPlace(target, bytes);
+  }
+  return ReplaceFileAtomically(path, bytes);
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+  if (path.empty()) {
+    return false;
+  }
+  const std::string target = SaveTarget(path);
+  struct stat info {};
   bool replacing = false;
   if (::stat(target.c_str(), &info) == 0) {
     if (!S_ISREG(info.st_mode)) {

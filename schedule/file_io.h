@@ -1,4 +1,4 @@
-// Reading and atomically replacing the small files users keep beside the program (schedules,
+// Reading and saving the small files users keep beside the program (schedules,
 // the settings file). Plain POSIX calls; callers turn a failure into their own error.
 #pragma once
 
@@ -53,5 +53,13 @@ FileStatus ReadFileBytes(const std::string& path, std::string& out);
 // the path is never replaced, nor a file the process may not write. Returns false, leaving the old
 // file as it was and no temporary file behind, on any failure.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+
+// How the schedule and settings writers save: ReplaceFileAtomically, except for an existing
+// file the process may write inside a folder it may not write and does not own (a shared
+// folder an administrator set up). There no temporary file can be made, so the file itself
+// is overwritten, cut to the new length and flushed to disk: it keeps its inode, owner,
+// permissions and hard links, and a crash in the middle may leave it partly written. A folder
+// the user owns and made read-only is taken as a deliberate lock and refuses the save.
+bool SaveFileBytes(const std::string& path, std::string_view bytes);
 
 }  // namespace tollvane

@@ -101,7 +101,7 @@ void StoreLines(LineBuffer& lines, const std::string& path) {
     bytes += line;
     bytes += "\r\n";
   }
-  if (!ReplaceFileAtomically(path, bytes)) {
+  if (!SaveFileBytes(path, bytes)) {
     throw FileCreateError(path);
   }
   lines.clear();

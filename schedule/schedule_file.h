@@ -20,7 +20,8 @@ void BuildScheduleLines(const WeekSchedule& schedule, LineBuffer& lines);
 
 // Writes the lines with CR LF after each and clears the buffer. Goes through a temporary file
 // in the same folder that is renamed over the target, so a failed save leaves the old file
-// whole. Raises FileCreateError(path) and keeps the lines on failure.
+// whole; a writable file in a shared folder the user may not write is overwritten in place
+// (SaveFileBytes). Raises FileCreateError(path) and keeps the lines on failure.
 void StoreLines(LineBuffer& lines, const std::string& path);
 
 // Clears the buffer and fills it with the file's lines (CR LF, lone CR or lone LF; the text

@@ -256,7 +256,7 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
   if (!profile.set(section, key, value)) {
     return false;
   }
-  return ReplaceFileAtomically(path, profile.bytes());
+  return SaveFileBytes(path, profile.bytes());
 }
 
 }  // namespace tollvane

@@ -74,9 +74,10 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
 
 // WritePrivateProfileString's counterpart. The whole file is replaced atomically (temporary
 // file in the same folder, fsync, rename), so a crash leaves either the old or the new file,
-// never a truncated one. A missing file is created. Returns false, leaving the file as it was,
-// when the value cannot be stored (see Profile::set), the existing file cannot be read, is
-// not writable, or the folder does not take the new file.
+// never a truncated one; a writable file in a shared folder the user may not write is
+// overwritten in place instead (SaveFileBytes). A missing file is created. Returns false, leaving
+// the file as it was, when the value cannot be stored (see Profile::set), the existing file cannot
+// be read, is not writable, or the folder does not take the new file.
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);
 

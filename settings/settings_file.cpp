@@ -10,6 +10,7 @@
 #include "engine/errors.h"
 #include "schedule/text_number.h"
 #include "settings/profile.h"
+#include "settings/settings_location.h"
 
 namespace tollvane {
 
@@ -65,7 +66,9 @@ std::string SettingsPathForExecutable(const std::string& executablePath) {
 }
 
 std::string SettingsFilePath() {
-  return SettingsPathForExecutable(ExecutablePath());
+  const SystemFileAccess files;
+  return PrepareSettingsLocation(
+      ChooseSettingsLocation(ExecutablePath(), SettingsEnvironment::FromProcess(), files));
 }
 
 void ReadSettings(const std::string& path, SoundTable& sounds, HolidayList& holidays) {

@@ -1,4 +1,4 @@
-// The settings file beside the executable: section SOUND (Item1..Item10) and section HOLIDAY
+// The settings file: section SOUND (Item1..Item10) and section HOLIDAY
 // (Day1..Day20, read up to Day48).
 #pragma once
 
@@ -13,9 +13,11 @@ namespace tollvane {
 // upgrade leaves; the start name where /proc is missing).
 std::string ExecutablePath();
 
-// The running executable's path with its extension replaced by ".INI" (".INI" appended when
-// the file name has no dot).
+// The settings file in use (see ChooseSettingsLocation): beside the running executable when
+// that place can be written, else the user's own file, seeded from the defaults on first use.
 std::string SettingsFilePath();
+// The executable's path with its extension replaced by ".INI" (".INI" appended when the file
+// name has no dot).
 std::string SettingsPathForExecutable(const std::string& executablePath);
 
 // Fills the SoundTable and the HolidayList. A missing file is no error. A holiday month or

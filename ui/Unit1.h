@@ -54,7 +54,7 @@ struct MainWindowParts {
   SleepInhibitor* inhibitor = nullptr;
   ClockSync* clockSync = nullptr;
   // The bell record's folder for the "動作記録" window; empty: the default one.
-  std::string recordFolder;
+  std::string recordFolder{};
 };
 
 class TForm1 : public QMainWindow, public MainView, public PageTexts {

@@ -1,0 +1,64 @@
+// Where the settings file lives. Beside the executable when that place can be written (a build
+// folder, a copy in the operator's own folder); otherwise, as for an installed program under
+// /usr, in the user's configuration folder, seeded once from an administrator's defaults.
+#pragma once
+
+#include <string>
+
+namespace tollvane {
+
+// What the choice needs to know about the file system, so that tests can describe any machine.
+class FileAccess {
+ public:
+  virtual ~FileAccess() = default;
+  // Anything at all at the path.
+  virtual bool exists(const std::string& path) const = 0;
+  // The process's effective ids may write the file, or create files in the folder.
+  virtual bool writable(const std::string& path) const = 0;
+};
+
+// The real file system, judged with the effective ids.
+class SystemFileAccess : public FileAccess {
+ public:
+  bool exists(const std::string& path) const override;
+  bool writable(const std::string& path) const override;
+};
+
+// The environment variables the choice reads; an empty text stands for an unset variable.
+struct SettingsEnvironment {
+  std::string home;           // HOME, or the password database's home when HOME is unset
+  std::string xdgConfigHome;  // XDG_CONFIG_HOME
+  std::string xdgConfigDirs;  // XDG_CONFIG_DIRS, colon-separated
+  static SettingsEnvironment FromProcess();
+};
+
+struct SettingsLocation {
+  std::string file;      // the settings file in use
+  std::string defaults;  // a file to copy to `file` before first use, or empty
+};
+
+// The user's own settings file name, whatever the executable is called.
+inline constexpr const char* kUserSettingsName = "tollvane.INI";
+
+// The rule, without side effects:
+// 1. The file beside the executable (SettingsPathForExecutable) when it exists and is
+//    writable, or when its folder is writable, unless that folder is in the system
+//    hierarchy (/usr, /bin, /sbin, /lib), which even root must not write into.
+// 2. Otherwise $XDG_CONFIG_HOME/tollvane/tollvane.INI ($HOME/.config when XDG_CONFIG_HOME is
+//    unset or relative). While that file does not exist, the defaults to copy are the file
+//    beside the executable if there is one, else the first <dir>/tollvane/tollvane.INI of
+//    XDG_CONFIG_DIRS (/etc/xdg when unset) that exists.
+// 3. With no home folder at all the file beside the executable stays in use.
+SettingsLocation ChooseSettingsLocation(const std::string& executablePath,
+                                        const SettingsEnvironment& environment,
+                                        const FileAccess& files);
+
+// Makes the chosen file ready: creates its folder when missing (mode 0700) and copies the defaults
+// into a file that does not exist yet, completely or not at all. An existing file is never touched.
+// Failures are left for the first write to report. Returns location.file.
+std::string PrepareSettingsLocation(const SettingsLocation& location);
+
+// The folder of the settings file in use, for any other file the program keeps beside it.
+std::string SettingsFolder();
+
+}  // namespace tollvane
