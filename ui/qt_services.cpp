@@ -8,14 +8,13 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
-#include <QTranslator>
 
 #include "engine/texts.h"
+#include "ui/japanese_texts.h"
+#include "ui/keyboard.h"
 
 namespace tollvane {
 
@@ -46,21 +45,14 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int
 }
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, QRect geometry) {
-  auto* button = new QPushButton(text, parent);
+  auto* button = new PushButton(text, parent);
   button->setObjectName(name);
   button->setGeometry(geometry);
-  button->setAutoDefault(false);
   return button;
 }
 
 void InstallJapaneseTranslations() {
-  auto* translator = new QTranslator(QCoreApplication::instance());
-  const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-  if (translator->load(QStringLiteral("qtbase_ja"), folder)) {
-    QCoreApplication::installTranslator(translator);
-  } else {
-    delete translator;  // the English texts remain; nothing else depends on them
-  }
+  InstallJapaneseTexts();
 }
 
 QtBellTimer::QtBellTimer(int intervalMs, std::function<void()> onTimeout, QObject* parent)
@@ -195,10 +187,21 @@ QString QtFilter(const std::string& filter) {
   return entries.join(QStringLiteral(";;"));
 }
 
+namespace {
+
+// A desktop's own file chooser (GTK's, a portal's) speaks the session's language, English
+// under a non-Japanese locale; Qt's own dialog reads in Japanese whatever the locale.
+void UseOwnWidgets(QFileDialog& dialog) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+}
+
+}  // namespace
+
 QtFileDialogs::QtFileDialogs(std::function<QWidget*()> parent) : parent_(std::move(parent)) {}
 
 std::optional<std::string> QtFileDialogs::openSchedule() {
   QFileDialog dialog(ParentOf(parent_), QString(), QString(), QtFilter("Tollvane|*.txt"));
+  UseOwnWidgets(dialog);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix(QStringLiteral("txt"));
@@ -209,6 +212,7 @@ std::optional<std::string> QtFileDialogs::openSchedule() {
 
 std::optional<std::string> QtFileDialogs::saveSchedule(const std::string& currentFile) {
   QFileDialog dialog(ParentOf(parent_), QString(), QString(), QtFilter("Tollvane|*.txt"));
+  UseOwnWidgets(dialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix(QStringLiteral("txt"));
@@ -224,6 +228,7 @@ std::optional<std::string> QtSoundFileChooser::chooseSoundFile(QWidget* parent) 
   QFileDialog dialog(parent, QStringLiteral("サウンドファイルを指定してください"),
                      QDir::currentPath(),
                      QtFilter("サウンド(*.mp3)|*.mp3|サウンド(*.wav)|*.wav|サウンド(*.wma)|*.wma"));
+  UseOwnWidgets(dialog);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   // A typed name is taken even before its file exists, like every other registered text.
   dialog.setFileMode(QFileDialog::AnyFile);
