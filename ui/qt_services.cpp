@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -189,10 +192,33 @@ QString QtFilter(const std::string& filter) {
 
 namespace {
 
+// The file list's size and date columns in Japanese: Qt writes them in the system locale's
+// form ("1 bytes", "12/7/26 8:30 AM" under en_US), whatever the default locale says.
+class JapaneseFileColumns : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+  static constexpr int kSizeColumn = 1;
+  static constexpr int kDateColumn = 3;
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (role == Qt::DisplayRole && files != nullptr) {
+      const QModelIndex source = mapToSource(index);
+      const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+      if (index.column() == kSizeColumn && !files->isDir(source))
+        return japanese.formattedDataSize(files->size(source));
+      if (index.column() == kDateColumn)
+        return japanese.toString(files->lastModified(source), QLocale::ShortFormat);
+    }
+    return QIdentityProxyModel::data(index, role);
+  }
+};
+
 // A desktop's own file chooser (GTK's, a portal's) speaks the session's language, English
 // under a non-Japanese locale; Qt's own dialog reads in Japanese whatever the locale.
 void UseOwnWidgets(QFileDialog& dialog) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setProxyModel(new JapaneseFileColumns(&dialog));  // the dialog takes it over
 }
 
 }  // namespace

@@ -5,19 +5,23 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 
+#include "support/scratch_folder.h"
 #include "ui/guard.h"
 #include "ui/japanese_texts.h"
 #include "ui/qt_services.h"
@@ -56,6 +60,20 @@ void ReadFileDialog(Seen& seen) {
   for (int column = 0; column < files->columnCount(); ++column)
     seen.texts << files->headerData(column, Qt::Horizontal).toString();
   seen.texts << dialog->iconProvider()->type(QFileInfo(QDir::currentPath()));
+  // The one file the dialog's filter lets through: its size and date, once it is listed.
+  auto* view = dialog->findChild<QTreeView*>();
+  auto fileRow = [view] {
+    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+      const QString name = view->model()->index(row, 0, view->rootIndex()).data().toString();
+      if (name == QLatin1String("a.txt") || name == QLatin1String("b.mp3"))
+        return row;
+    }
+    return -1;
+  };
+  if (QTest::qWaitFor([&] { return fileRow() >= 0; })) {
+    for (int column : {1, 3})
+      seen.texts << view->model()->index(fileRow(), column, view->rootIndex()).data().toString();
+  }
   dialog->reject();
 }
 
@@ -86,7 +104,22 @@ class JapaneseTextsTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
     ASSERT_EQ(QLocale::system().name(), QStringLiteral("C")) << "the check needs the C locale";
+    // The dialogs open in the current folder: one schedule and one sound file, a byte each.
+    // One folder for all the cases, as the schedule dialogs come back to the last one shown.
+    static ScratchFolder scratch;
+    for (const char* name : {"a.txt", "b.mp3"}) {
+      QFile file(QString::fromStdString(scratch.file(name)));
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+      file.write("x");
+      file.flush();
+      file.setFileTime(QDateTime(QDate(2026, 12, 7), QTime(8, 30, 5)),
+                       QFileDevice::FileModificationTime);
+    }
+    home = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(scratch.file("")));
   }
+  void TearDown() override { QDir::setCurrent(home); }
+  QString home;
 };
 
 TEST_P(JapaneseTextsTest, MessageBoxButtons) {
@@ -119,7 +152,8 @@ TEST_P(JapaneseTextsTest, MessageBoxButtons) {
 TEST_P(JapaneseTextsTest, FileDialogs) {
   Installed installed(GetParam());
   const QStringList common = {"own", "アドレス:", "ファイル名(&N):", "ファイルの種類:"};
-  const QStringList columns = {"名前", "サイズ", "タイプ", "更新日", "フォルダ"};
+  const QStringList columns = {"名前",     "サイズ",   "タイプ",         "更新日",
+                               "フォルダ", "1 バイト", "2026/12/07 8:30"};
   QtFileDialogs schedules;
   QtSoundFileChooser sounds;
   const struct {
