@@ -26,6 +26,11 @@ constexpr QtText kQtTexts[] = {
     {"QPlatformTheme", "Open", "", "開く"},
     {"QPlatformTheme", "Save", "", "保存"},
     {"QPlatformTheme", "Close", "", "閉じる"},
+    // The GNOME theme's own button texts, used under that desktop.
+    {"QGnomeTheme", "&OK", "", "&OK"},
+    {"QGnomeTheme", "&Cancel", "", "キャンセル(&C)"},
+    {"QGnomeTheme", "&Save", "", "保存(&S)"},
+    {"QGnomeTheme", "&Close", "", "閉じる(&C)"},
     {"QFileDialog", "Look in:", "", "アドレス:"},
     {"QFileDialog", "File &name:", "", "ファイル名(&N):"},
     {"QFileDialog", "Files of type:", "", "ファイルの種類:"},
