@@ -33,6 +33,7 @@
 #include "ui/Unit4.h"
 #include "ui/Unit6.h"
 #include "ui/guard.h"
+#include "ui/keyboard.h"
 #include "ui/qt_services.h"
 #include "ui/schedule_page.h"
 
@@ -194,7 +195,9 @@ void TForm1::buildWindow() {
   pageControl1_->setGeometry(8, 64, 433, 353);
   pageControl1_->setUsesScrollButtons(false);
   pageControl1_->tabBar()->setExpanding(false);
-  pageControl1_->setFocusPolicy(Qt::NoFocus);
+  // The page strip takes the focus by Tab (arrow keys then switch pages), not by a click.
+  pageControl1_->setFocusPolicy(Qt::TabFocus);
+  AddPageKeys(pageControl1_, this);
   for (int i = 0; i < kTimetableCount; ++i) {
     auto* page = new SchedulePage(QLatin1String(kPages[i].prefix),
                                   QString::fromUtf8(kPages[i].heading), pageControl1_);

@@ -7,6 +7,7 @@
 
 #include "settings/settings_file.h"
 #include "ui/guard.h"
+#include "ui/keyboard.h"
 #include "ui/qt_services.h"
 
 namespace tollvane {
@@ -33,7 +34,7 @@ QString RowNumber(int row) {
 
 QComboBox* MakeDropDown(QWidget* panel, int number, int first, int last, QRect inWindow,
                         QPoint panelOrigin) {
-  auto* box = new QComboBox(panel);
+  auto* box = new DropDown(panel);
   box->setObjectName(QStringLiteral("ComboBox%1").arg(number));
   box->setEditable(true);
   box->setCompleter(nullptr);

@@ -6,16 +6,18 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
-#include <QTranslator>
 
 #include "engine/texts.h"
+#include "ui/japanese_texts.h"
+#include "ui/keyboard.h"
 
 namespace tollvane {
 
@@ -46,21 +48,14 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int
 }
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, QRect geometry) {
-  auto* button = new QPushButton(text, parent);
+  auto* button = new PushButton(text, parent);
   button->setObjectName(name);
   button->setGeometry(geometry);
-  button->setAutoDefault(false);
   return button;
 }
 
 void InstallJapaneseTranslations() {
-  auto* translator = new QTranslator(QCoreApplication::instance());
-  const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-  if (translator->load(QStringLiteral("qtbase_ja"), folder)) {
-    QCoreApplication::installTranslator(translator);
-  } else {
-    delete translator;  // the English texts remain; nothing else depends on them
-  }
+  InstallJapaneseTexts();
 }
 
 QtBellTimer::QtBellTimer(int intervalMs, std::function<void()> onTimeout, QObject* parent)
@@ -204,10 +199,44 @@ QString QtFilter(const std::string& filter) {
   return entries.join(QStringLiteral(";;"));
 }
 
+namespace {
+
+// The file list's size and date columns in Japanese: Qt writes them in the system locale's
+// form ("1 bytes", "12/7/26 8:30 AM" under en_US), whatever the default locale says.
+class JapaneseFileColumns : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+  static constexpr int kSizeColumn = 1;
+  static constexpr int kDateColumn = 3;
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (role == Qt::DisplayRole && files != nullptr) {
+      const QModelIndex source = mapToSource(index);
+      const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+      if (index.column() == kSizeColumn && !files->isDir(source))
+        return japanese.formattedDataSize(files->size(source));
+      if (index.column() == kDateColumn)
+        return japanese.toString(files->lastModified(source), QLocale::ShortFormat);
+    }
+    return QIdentityProxyModel::data(index, role);
+  }
+};
+
+// A desktop's own file chooser (GTK's, a portal's) speaks the session's language, English
+// under a non-Japanese locale; Qt's own dialog reads in Japanese whatever the locale.
+void UseOwnWidgets(QFileDialog& dialog) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setProxyModel(new JapaneseFileColumns(&dialog));  // the dialog takes it over
+}
+
+}  // namespace
+
 QtFileDialogs::QtFileDialogs(std::function<QWidget*()> parent) : parent_(std::move(parent)) {}
 
 std::optional<std::string> QtFileDialogs::openSchedule() {
   QFileDialog dialog(ParentOf(parent_), QString(), QString(), QtFilter("Tollvane|*.txt"));
+  UseOwnWidgets(dialog);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix(QStringLiteral("txt"));
@@ -218,6 +247,7 @@ std::optional<std::string> QtFileDialogs::openSchedule() {
 
 std::optional<std::string> QtFileDialogs::saveSchedule(const std::string& currentFile) {
   QFileDialog dialog(ParentOf(parent_), QString(), QString(), QtFilter("Tollvane|*.txt"));
+  UseOwnWidgets(dialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix(QStringLiteral("txt"));
@@ -233,6 +263,7 @@ std::optional<std::string> QtSoundFileChooser::chooseSoundFile(QWidget* parent) 
   QFileDialog dialog(parent, QStringLiteral("サウンドファイルを指定してください"),
                      QDir::currentPath(),
                      QtFilter("サウンド(*.mp3)|*.mp3|サウンド(*.wav)|*.wav|サウンド(*.wma)|*.wma"));
+  UseOwnWidgets(dialog);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   // A typed name is taken even before its file exists, like every other registered text.
   dialog.setFileMode(QFileDialog::AnyFile);

@@ -28,13 +28,14 @@ QFont FixedFont(int pixelSize);
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
                   const QFont& font);
 // A named button at its geometry that never turns itself into the default on focus, so Enter
-// in a drop-down never clicks it.
+// in a drop-down never clicks it; Enter on the button itself presses it.
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, QRect geometry);
 
 // The window a message box or dialog should belong to: the active one, but never an error box.
 QWidget* DialogParent();
 
-// Loads Qt's own Japanese texts so that standard buttons and file dialogs read in Japanese.
+// Makes Qt's own texts (standard buttons, file dialogs, context menus) read in Japanese
+// whatever the locale; see InstallJapaneseTexts.
 void InstallJapaneseTranslations();
 
 // A window timer over QTimer. Setting the interval it already has does not restart it;

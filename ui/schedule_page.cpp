@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPalette>
 
+#include "ui/keyboard.h"
 #include "ui/qt_services.h"
 
 namespace tollvane {
@@ -74,7 +75,7 @@ SchedulePage::SchedulePage(const QString& prefix, const QString& heading, QWidge
   for (int slot = 1; slot <= kSlots; ++slot) {
     const int column = slot <= 12 ? 0 : 1;
     for (int kind = 0; kind < 3; ++kind) {
-      auto* box = new QComboBox(panel);
+      auto* box = new DropDown(panel);
       box->setObjectName(prefix + QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0')) +
                          QLatin1String(kKinds[kind]));
       box->setEditable(true);
