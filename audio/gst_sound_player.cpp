@@ -368,6 +368,12 @@ void GstSoundPlayer::close() {
   running_ = false;
 }
 
+// The sink posts EOS only once its last sample has been played out, so until then the sound
+// is still being heard.
+bool GstSoundPlayer::playingOut() const {
+  return sound_ != nullptr && running_ && !sound_->atEnd.load();
+}
+
 void GstSoundPlayer::setEndHandler(std::function<void()> handler) {
   endHandler_ = std::move(handler);
 }

@@ -35,6 +35,7 @@ class GstSoundPlayer : public SoundPlayer {
   void play() override;
   void stop() override;
   void close() override;
+  bool playingOut() const override;
   void setEndHandler(std::function<void()> handler) override;
 
   // Handles the bus messages queued so far (end of sound, playback errors). Needed only where

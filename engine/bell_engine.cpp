@@ -215,6 +215,15 @@ void BellEngine::OnPlayerEnd() {
 }
 
 void BellEngine::Timer1Timer() {
+  // At the nominal length a sound server may still hold the chime's tail (up to its latency).
+  // The player's end report then ends the bell; Timer1 waits once more as a bound, in case the
+  // report never comes.
+  constexpr int kPlayOutBoundMs = 5000;
+  if (!endOnPlayerEnd_ && p_.data.soundPlaying == 1 && p_.player.playingOut()) {
+    endOnPlayerEnd_ = true;
+    p_.timer1.setInterval(kPlayOutBoundMs);
+    return;
+  }
   StopSound();
   BoardOutputOff();
   p_.timer1.setEnabled(false);
