@@ -60,15 +60,73 @@ struct GFree {
 };
 using GCharPtr = std::unique_ptr<gchar, GFree>;
 
-std::string textOf(const GError* error) {
+// The player's own texts for the common failures, by GStreamer's error domain and code; they
+// read the same whatever the locale.
+constexpr char kFileNotFoundText[] = "サウンドファイルが見つかりません";
+constexpr char kCannotReadText[] = "サウンドファイルを読み込めません";
+constexpr char kNotASoundText[] = "サウンドファイルではないか、形式が正しくありません";
+constexpr char kNoDecoderText[] = "この形式のサウンドを再生する機能がインストールされていません";
+constexpr char kDeviceBusyText[] = "サウンドデバイスは使用中です";
+constexpr char kDeviceUnavailableText[] = "サウンドデバイスを使用できません";
+
+// fromSink: the output reported it, so a resource is the sound device, not the file.
+const char* japaneseText(const GError* error, bool fromSink) {
+  if (error == nullptr)
+    return kUnknownErrorText;
+  const gint code = error->code;
+  if (error->domain == GST_RESOURCE_ERROR) {
+    if (code == GST_RESOURCE_ERROR_BUSY)
+      return kDeviceBusyText;
+    if (fromSink)
+      return kDeviceUnavailableText;
+    switch (code) {
+      case GST_RESOURCE_ERROR_NOT_FOUND:
+        return kFileNotFoundText;
+      case GST_RESOURCE_ERROR_OPEN_READ:
+      case GST_RESOURCE_ERROR_OPEN_READ_WRITE:
+      case GST_RESOURCE_ERROR_READ:
+      case GST_RESOURCE_ERROR_SEEK:
+      case GST_RESOURCE_ERROR_NOT_AUTHORIZED:
+        return kCannotReadText;
+      default:
+        return kUnknownErrorText;
+    }
+  }
+  if (error->domain == GST_STREAM_ERROR) {
+    switch (code) {
+      case GST_STREAM_ERROR_CODEC_NOT_FOUND:
+        return kNoDecoderText;
+      case GST_STREAM_ERROR_TYPE_NOT_FOUND:
+      case GST_STREAM_ERROR_WRONG_TYPE:
+      case GST_STREAM_ERROR_DECODE:
+      case GST_STREAM_ERROR_DEMUX:
+      case GST_STREAM_ERROR_FORMAT:
+        return kNotASoundText;
+      default:
+        return fromSink ? kDeviceUnavailableText : kUnknownErrorText;
+    }
+  }
+  if (error->domain == GST_CORE_ERROR && code == GST_CORE_ERROR_MISSING_PLUGIN)
+    return kNoDecoderText;
+  // Any other failure of the output, a sink that cannot be made among them.
+  return fromSink ? kDeviceUnavailableText : kUnknownErrorText;
+}
+
+std::string textOf(SoundErrorTexts texts, const GError* error, bool fromSink = false) {
+  if (texts == SoundErrorTexts::kJapanese)
+    return japaneseText(error, fromSink);
   if (error == nullptr || error->message == nullptr || *error->message == '\0') {
     return kUnknownErrorText;
   }
   return error->message;
 }
 
-// GStreamer's own (translated) text for one of its error codes.
-std::string gstText(GQuark domain, gint code) {
+// The text for one of GStreamer's error codes: its own (translated) one, or ours.
+std::string gstText(SoundErrorTexts texts, GQuark domain, gint code) {
+  if (texts == SoundErrorTexts::kJapanese) {
+    const GError error{domain, code, nullptr};
+    return japaneseText(&error, false);
+  }
   GCharPtr text(gst_error_get_message(domain, code));
   return text && *text ? std::string(text.get()) : std::string(kUnknownErrorText);
 }
@@ -81,7 +139,7 @@ const std::string& initError() {
     GError* raw = nullptr;
     if (!gst_init_check(nullptr, nullptr, &raw)) {
       ErrorPtr failure(raw);
-      error = textOf(failure.get());
+      error = textOf(SoundErrorTexts::kSoundSystem, failure.get());
       return;
     }
     gst_pb_utils_init();
@@ -89,17 +147,20 @@ const std::string& initError() {
   return error;
 }
 
-std::string errorText(GstMessage* message) {
+std::string errorText(SoundErrorTexts texts, GstMessage* message) {
   GError* raw = nullptr;
   gst_message_parse_error(message, &raw, nullptr);
   ErrorPtr error(raw);
-  return textOf(error.get());
+  GstObject* source = GST_MESSAGE_SRC(message);
+  const bool fromSink = source != nullptr && GST_IS_ELEMENT(source) &&
+                        GST_OBJECT_FLAG_IS_SET(source, GST_ELEMENT_FLAG_SINK);
+  return textOf(texts, error.get(), fromSink);
 }
 
 // Discards what is queued before the first ERROR; use it only where the sound has failed.
-std::string takeErrorText(GstBus* bus, GstClockTime timeout) {
+std::string takeErrorText(SoundErrorTexts texts, GstBus* bus, GstClockTime timeout) {
   MessagePtr message(gst_bus_timed_pop_filtered(bus, timeout, GST_MESSAGE_ERROR));
-  return message ? errorText(message.get()) : std::string(kUnknownErrorText);
+  return message ? errorText(texts, message.get()) : std::string(kUnknownErrorText);
 }
 
 int toMilliseconds(GstClockTime ns) {
@@ -144,7 +205,7 @@ GstElement* makeSink(const std::string& description, GError** error) {
 // One prerolled playbin. Members are declared so that the pipeline goes first: its state NULL
 // stops the streaming threads that write atEnd.
 struct GstSoundPlayer::OpenSound {
-  OpenSound(const std::string& fileName, const std::string& sinkDescription);
+  OpenSound(const std::string& fileName, const std::string& sinkDescription, SoundErrorTexts texts);
   ~OpenSound() {
     if (watching)
       gst_bus_remove_watch(bus.get());
@@ -164,23 +225,24 @@ struct GstSoundPlayer::OpenSound {
 };
 
 GstSoundPlayer::OpenSound::OpenSound(const std::string& fileName,
-                                     const std::string& sinkDescription) {
-  if (const std::string& failure = initError(); !failure.empty())
-    throw EMCIDeviceError(failure);
+                                     const std::string& sinkDescription, SoundErrorTexts texts) {
+  if (const std::string& failure = initError(); !failure.empty()) {
+    throw EMCIDeviceError(texts == SoundErrorTexts::kJapanese ? kUnknownErrorText : failure);
+  }
   // gst_filename_to_uri("") would name the current folder.
   if (fileName.empty()) {
-    throw EMCIDeviceError(gstText(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND));
+    throw EMCIDeviceError(gstText(texts, GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND));
   }
   GError* raw = nullptr;
   GCharPtr fileUri(gst_filename_to_uri(fileName.c_str(), &raw));
   ErrorPtr uriError(raw);
   if (!fileUri)
-    throw EMCIDeviceError(textOf(uriError.get()));
+    throw EMCIDeviceError(textOf(texts, uriError.get()));
   uri = fileUri.get();
 
   GstElement* playbin = gst_element_factory_make("playbin", nullptr);
   if (playbin == nullptr) {
-    throw EMCIDeviceError(gstText(GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN));
+    throw EMCIDeviceError(gstText(texts, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN));
   }
   pipeline.reset(GST_ELEMENT(gst_object_ref_sink(playbin)));
 
@@ -189,8 +251,9 @@ GstSoundPlayer::OpenSound::OpenSound(const std::string& fileName,
   ErrorPtr sinkError(raw);
   GstPtr<GstElement> sink(made != nullptr ? GST_ELEMENT(gst_object_ref_sink(made)) : nullptr);
   if (!sink || sinkError) {
-    throw EMCIDeviceError(sinkError ? textOf(sinkError.get())
-                                    : gstText(GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN));
+    throw EMCIDeviceError(sinkError
+                              ? textOf(texts, sinkError.get(), true)
+                              : gstText(texts, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN));
   }
   g_object_set(pipeline.get(), "uri", uri.c_str(), "audio-sink", sink.get(), "flags",
                kPlayFlagAudio | kPlayFlagSoftVolume, nullptr);
@@ -203,18 +266,18 @@ GstSoundPlayer::OpenSound::OpenSound(const std::string& fileName,
     result = gst_element_get_state(pipeline.get(), nullptr, nullptr, kPrerollTimeoutNs);
   }
   if (result == GST_STATE_CHANGE_FAILURE || result == GST_STATE_CHANGE_ASYNC) {
-    throw EMCIDeviceError(takeErrorText(bus.get(), kErrorGraceNs));
+    throw EMCIDeviceError(takeErrorText(texts, bus.get(), kErrorGraceNs));
   }
   // A file that prerolls without any sound in it (a text or picture file) is no sound file.
   gint audioStreams = 0;
   g_object_get(pipeline.get(), "n-audio", &audioStreams, nullptr);
   if (audioStreams == 0) {
-    throw EMCIDeviceError(gstText(GST_STREAM_ERROR, GST_STREAM_ERROR_WRONG_TYPE));
+    throw EMCIDeviceError(gstText(texts, GST_STREAM_ERROR, GST_STREAM_ERROR_WRONG_TYPE));
   }
 }
 
-GstSoundPlayer::GstSoundPlayer(std::string sinkDescription)
-    : sinkDescription_(std::move(sinkDescription)) {}
+GstSoundPlayer::GstSoundPlayer(std::string sinkDescription, SoundErrorTexts errorTexts)
+    : sinkDescription_(std::move(sinkDescription)), errorTexts_(errorTexts) {}
 
 GstSoundPlayer::~GstSoundPlayer() {
   close();
@@ -232,7 +295,7 @@ void GstSoundPlayer::open() {
   close();
   lastError_.clear();
   try {
-    auto sound = std::make_unique<OpenSound>(fileName_, sinkDescription_);
+    auto sound = std::make_unique<OpenSound>(fileName_, sinkDescription_, errorTexts_);
     // The watch runs on the opening thread's default main context: in the program that is
     // the Qt event loop, which dispatches GLib sources.
     sound->watching = gst_bus_add_watch(sound->bus.get(), &GstSoundPlayer::busWatch, this) != 0;
@@ -293,7 +356,7 @@ void GstSoundPlayer::play() {
   rewindIfAtEnd();
   if (gst_element_set_state(sound_->pipeline.get(), GST_STATE_PLAYING) ==
       GST_STATE_CHANGE_FAILURE) {
-    lastError_ = takeErrorText(sound_->bus.get(), 0);
+    lastError_ = takeErrorText(errorTexts_, sound_->bus.get(), 0);
     running_ = false;
     return;
   }
@@ -360,12 +423,18 @@ void GstSoundPlayer::stop() {
     result = gst_element_get_state(pipeline, nullptr, nullptr, kStateTimeoutNs);
   }
   if (result == GST_STATE_CHANGE_FAILURE)
-    lastError_ = takeErrorText(sound_->bus.get(), 0);
+    lastError_ = takeErrorText(errorTexts_, sound_->bus.get(), 0);
 }
 
 void GstSoundPlayer::close() {
   sound_.reset();
   running_ = false;
+}
+
+// The sink posts EOS only once its last sample has been played out, so until then the sound
+// is still being heard.
+bool GstSoundPlayer::playingOut() const {
+  return sound_ != nullptr && running_ && !sound_->atEnd.load();
 }
 
 void GstSoundPlayer::setEndHandler(std::function<void()> handler) {
@@ -394,7 +463,7 @@ bool GstSoundPlayer::noteBusMessage(GstMessage* message) {
         return false;
       break;
     case GST_MESSAGE_ERROR:
-      lastError_ = errorText(message);
+      lastError_ = errorText(errorTexts_, message);
       sound_->failed = true;
       sound_->atEnd = true;
       break;

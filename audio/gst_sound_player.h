@@ -15,11 +15,18 @@ typedef struct _GstMessage GstMessage;
 
 namespace tollvane {
 
+// Which texts the player's errors carry: GStreamer's own, in the locale's language where it
+// has a translation, or the player's Japanese texts for the common failures (file not found,
+// unreadable, not a sound, no decoder, sound device busy or unusable; otherwise
+// "原因不明のエラー") whatever the locale.
+enum class SoundErrorTexts { kSoundSystem, kJapanese };
+
 class GstSoundPlayer : public SoundPlayer {
  public:
   // sinkDescription: a gst-launch style description of the audio sink, e.g. "fakesink
   // sync=true"; empty means the desktop's default output (autoaudiosink).
-  explicit GstSoundPlayer(std::string sinkDescription = {});
+  explicit GstSoundPlayer(std::string sinkDescription = {},
+                          SoundErrorTexts errorTexts = SoundErrorTexts::kSoundSystem);
   ~GstSoundPlayer() override;
   GstSoundPlayer(const GstSoundPlayer&) = delete;
   GstSoundPlayer& operator=(const GstSoundPlayer&) = delete;
@@ -35,6 +42,7 @@ class GstSoundPlayer : public SoundPlayer {
   void play() override;
   void stop() override;
   void close() override;
+  bool playingOut() const override;
   void setEndHandler(std::function<void()> handler) override;
 
   // Handles the bus messages queued so far (end of sound, playback errors). Needed only where
@@ -56,6 +64,7 @@ class GstSoundPlayer : public SoundPlayer {
   static int busWatch(GstBus* bus, GstMessage* message, void* self);
 
   std::string sinkDescription_;
+  SoundErrorTexts errorTexts_;
   std::string fileName_;
   std::unique_ptr<OpenSound> sound_;
   std::optional<bool> notifyRequest_;

@@ -37,6 +37,9 @@ class SoundPlayer {
   // On a closed player it does nothing.
   virtual void stop() = 0;
   virtual void close() = 0;
+  // True while a play is under way whose end the sound system has not yet reached. A sound
+  // server still holds up to its latency of the sound when the nominal length has passed.
+  virtual bool playingOut() const { return false; }
   // Called on the owner's thread when a played sound reaches its end.
   virtual void setEndHandler(std::function<void()> handler) = 0;
 };

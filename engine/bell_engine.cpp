@@ -336,6 +336,15 @@ void BellEngine::EndBell(const char* how) {
 }
 
 void BellEngine::Timer1Timer() {
+  // At the nominal length a sound server may still hold the chime's tail (up to its latency).
+  // The player's end report then ends the bell; Timer1 waits once more as a bound, in case the
+  // report never comes.
+  constexpr int kPlayOutBoundMs = 5000;
+  if (!endOnPlayerEnd_ && p_.data.soundPlaying == 1 && p_.player.playingOut()) {
+    endOnPlayerEnd_ = true;
+    p_.timer1.setInterval(kPlayOutBoundMs);
+    return;
+  }
   EndBell(endedByPlayer_ ? "再生終了の通知" : "Timer1 (音の長さ)");
   endedByPlayer_ = false;
   StopSound();
