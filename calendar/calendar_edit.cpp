@@ -125,28 +125,26 @@ std::string ImportReport(const ImportOutcome& outcome) {
   return report;
 }
 
-std::vector<std::pair<std::string, std::string>> PreviewRows(const std::vector<PreviewDay>& days) {
-  std::vector<std::pair<std::string, std::string>> rows;
+std::vector<PreviewRow> PreviewRows(const std::vector<PreviewDay>& days) {
+  std::vector<PreviewRow> rows;
   rows.reserve(days.size());
   for (const PreviewDay& day : days) {
-    std::string bells;
+    PreviewRow row{PreviewDateText(day), {}, {}};
     if (day.verdict.silent) {
-      bells = "鳴りません: " + day.verdict.name;
+      row.summary = "鳴りません: " + day.verdict.name;
     } else if (day.bells.empty()) {
-      bells = "チャイムはありません";
+      row.summary = "チャイムはありません";
     } else {
+      row.summary = std::to_string(day.bells.size()) + "回";
       for (const RingingBell& bell : day.bells) {
-        if (!bells.empty()) {
-          bells += "、";
-        }
-        bells += std::to_string(bell.hour) + "時" + std::to_string(bell.minute) + "分 (サウンド" +
-                 std::to_string(bell.sound) + ")";
+        row.bells.push_back(std::to_string(bell.hour) + "時" + std::to_string(bell.minute) +
+                            "分 (サウンド" + std::to_string(bell.sound) + ")");
       }
     }
     if (day.verdict.reason == DayReason::kOpenDay && !day.verdict.name.empty()) {
-      bells = "[" + day.verdict.name + "] " + bells;
+      row.summary = "[" + day.verdict.name + "] " + row.summary;
     }
-    rows.emplace_back(PreviewDateText(day), std::move(bells));
+    rows.push_back(std::move(row));
   }
   return rows;
 }

@@ -31,8 +31,13 @@ EditError ClearImportedDays(SchoolCalendar& calendar, const std::string& setting
 // What the import reports to the operator when it succeeded.
 std::string ImportReport(const ImportOutcome& outcome);
 
-// One preview line per day: the date and either the bells ("8時30分 (サウンド1)" joined by
-// "、") or the reason the day is silent ("鳴りません: 元日").
-std::vector<std::pair<std::string, std::string>> PreviewRows(const std::vector<PreviewDay>& days);
+// One preview entry per day: the date, a summary (how many bells, or why the day is silent:
+// "鳴りません: 元日") and the bells in ringing order ("8時30分 (サウンド1)").
+struct PreviewRow {
+  std::string date;
+  std::string summary;
+  std::vector<std::string> bells;
+};
+std::vector<PreviewRow> PreviewRows(const std::vector<PreviewDay>& days);
 
 }  // namespace tollvane

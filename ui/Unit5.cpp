@@ -70,8 +70,8 @@ TForm5::TForm5(CalendarDialogParts parts, QWidget* parent) : QDialog(parent), p_
   MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("休業期間 (鳴らさない期間)"), 8, 38,
             font);
   listBox1_ = MakeList(this, 1, {8, 54, 280, 92});
-  edit1_ = MakeEdit(this, 1, QStringLiteral("開始 2026/7/20"), {8, 152, 92, kEditHeight});
-  edit2_ = MakeEdit(this, 2, QStringLiteral("終了 2026/8/31"), {104, 152, 92, kEditHeight});
+  edit1_ = MakeEdit(this, 1, QStringLiteral("開始日"), {8, 152, 92, kEditHeight});
+  edit2_ = MakeEdit(this, 2, QStringLiteral("終了日"), {104, 152, 92, kEditHeight});
   edit3_ = MakeEdit(this, 3, QStringLiteral("名称"), {200, 152, 88, kEditHeight});
   auto* add1 =
       MakeButton(this, QStringLiteral("Button1"), QStringLiteral("追加"), {8, 178, 57, 25});
@@ -83,7 +83,7 @@ TForm5::TForm5(CalendarDialogParts parts, QWidget* parent) : QDialog(parent), p_
   MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("登校日 (休日でも鳴らす日)"), 8, 214,
             font);
   listBox2_ = MakeList(this, 2, {8, 230, 280, 92});
-  edit4_ = MakeEdit(this, 4, QStringLiteral("日付 2026/11/3"), {8, 328, 92, kEditHeight});
+  edit4_ = MakeEdit(this, 4, QStringLiteral("日付"), {8, 328, 92, kEditHeight});
   edit5_ = MakeEdit(this, 5, QStringLiteral("名称"), {104, 328, 184, kEditHeight});
   auto* add2 =
       MakeButton(this, QStringLiteral("Button3"), QStringLiteral("追加"), {8, 354, 57, 25});
@@ -107,9 +107,8 @@ TForm5::TForm5(CalendarDialogParts parts, QWidget* parent) : QDialog(parent), p_
   listView1_->setGeometry(300, 24, 292, 380);
   listView1_->setColumnCount(2);
   listView1_->setHeaderLabels({QStringLiteral("日付"), QStringLiteral("チャイム")});
-  listView1_->setRootIsDecorated(false);
-  listView1_->setWordWrap(true);
-  listView1_->header()->resizeSection(0, 104);
+  listView1_->setUniformRowHeights(true);
+  listView1_->header()->resizeSection(0, 128);  // room for the tree's indent
 
   auto* close =
       MakeButton(this, QStringLiteral("Button7"), QStringLiteral("閉じる"), {519, 412, 73, 25});
@@ -145,10 +144,12 @@ void TForm5::refreshPreview() {
   const std::vector<PreviewDay> days =
       PreviewDays(p_.schedule(), p_.holidays, p_.calendar, p_.today());
   listView1_->clear();
-  for (const auto& [date, bells] : PreviewRows(days)) {
-    auto* item = new QTreeWidgetItem(listView1_, {Q(date), Q(bells)});
-    item->setToolTip(1, Q(bells));
+  for (const PreviewRow& row : PreviewRows(days)) {
+    auto* item = new QTreeWidgetItem(listView1_, {Q(row.date), Q(row.summary)});
+    for (const std::string& bell : row.bells)
+      new QTreeWidgetItem(item, {QString(), Q(bell)});
   }
+  listView1_->expandAll();
 }
 
 void TForm5::CheckBox1Click() {

@@ -55,9 +55,13 @@ class CalendarDialogTest : public ::testing::Test {
     child<QLineEdit>(edit)->setText(QString::fromUtf8(text));
   }
   void click(const char* button) { child<QPushButton>(button)->click(); }
+  // The day's line, then its bells.
   QString previewRow(int row) const {
     const QTreeWidgetItem* item = child<QTreeWidget>("ListView1")->topLevelItem(row);
-    return item->text(0) + " " + item->text(1);
+    QString text = item->text(0) + " " + item->text(1);
+    for (int i = 0; i < item->childCount(); ++i)
+      text += " | " + item->child(i)->text(1);
+    return text;
   }
 
   ScratchFolder folder;
@@ -80,7 +84,7 @@ TEST_F(CalendarDialogTest, PartsAndFourteenDayPreview) {
   ASSERT_EQ(child<QTreeWidget>("ListView1")->topLevelItemCount(), 14);
   EXPECT_EQ(previewRow(0), QStringLiteral("2026/09/20(日) チャイムはありません"));
   EXPECT_EQ(previewRow(1),
-            QStringLiteral("2026/09/21(月) 8時30分 (サウンド1)、8時30分 (サウンド3)"));
+            QStringLiteral("2026/09/21(月) 2回 | 8時30分 (サウンド1) | 8時30分 (サウンド3)"));
 }
 
 TEST_F(CalendarDialogTest, EachChangeIsStoredAtOnceAndShownInThePreview) {
@@ -96,7 +100,7 @@ TEST_F(CalendarDialogTest, EachChangeIsStoredAtOnceAndShownInThePreview) {
   type("Edit5", "体育祭");
   click("Button3");
   EXPECT_EQ(previewRow(4), QStringLiteral("2026/09/24(木) 鳴りません: 秋休み"));
-  EXPECT_EQ(previewRow(1), QStringLiteral("2026/09/21(月) [体育祭] 8時30分 (サウンド1)、"
+  EXPECT_EQ(previewRow(1), QStringLiteral("2026/09/21(月) [体育祭] 2回 | 8時30分 (サウンド1) | "
                                           "8時30分 (サウンド3)"));
   EXPECT_TRUE(child<QLineEdit>("Edit1")->text().isEmpty());
   EXPECT_EQ(ReadSchoolCalendar(ini).calendar, calendar);
