@@ -13,6 +13,8 @@ namespace {
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // An unbounded daily rule must not expand into millions of days.
 constexpr int kMaxOccurrences = 5000;
+// Holiday lists are a few kilobytes; anything far larger is not one.
+constexpr std::size_t kMaxFileBytes = 4 * 1024 * 1024;
 
 ImportOutcome Failure(std::string error) {
   ImportOutcome outcome;
@@ -319,6 +321,9 @@ ImportOutcome ImportDayFile(SchoolCalendar& calendar, const std::string& setting
   std::string bytes;
   if (ReadFileBytes(filePath, bytes) != FileStatus::kOk) {
     return Failure("ファイル " + filePath + " は開けません");
+  }
+  if (bytes.size() > kMaxFileBytes) {
+    return Failure("ファイル " + filePath + " は大きすぎるため、取り込みは行いませんでした。");
   }
   ImportOutcome outcome = ReadDayFile(bytes, expandThrough);
   if (!outcome.ok) {

@@ -90,6 +90,18 @@ std::optional<NamedDay> ParseNamedDay(std::string_view text) {
   return NamedDay{*date, std::string(name)};
 }
 
+std::string ProblemReport(const std::vector<CalendarProblem>& problems) {
+  if (problems.empty()) {
+    return {};
+  }
+  std::string report =
+      "学校カレンダーの設定に読み取れない値があったため、その値を使わずに始めます。";
+  for (const CalendarProblem& problem : problems) {
+    report += "\n" + problem.where + ": " + problem.text;
+  }
+  return report;
+}
+
 std::string ImportedDaysPath(const std::string& settingsPath) {
   const std::size_t slash = settingsPath.rfind('/');
   const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;

@@ -55,6 +55,9 @@ struct CalendarReading {
   std::vector<CalendarProblem> problems;
 };
 
+// The problems as one message for the operator, a line per value; empty when there are none.
+std::string ProblemReport(const std::vector<CalendarProblem>& problems);
+
 // The settings path with its extension replaced by ".days" (appended when it has none).
 std::string ImportedDaysPath(const std::string& settingsPath);
 
