@@ -3,7 +3,9 @@
 #include <iconv.h>
 #include <libical/ical.h>
 
+#include <map>
 #include <memory>
+#include <set>
 
 #include "schedule/file_io.h"
 
@@ -237,6 +239,19 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough) {
     return Failure(LineError(1, "から iCalendar として読み取れません。"));
   }
 
+  // Occurrences that a rule must not produce: its EXDATEs and the dates of instances moved
+  // by a RECURRENCE-ID event of the same UID (which is imported as an event of its own).
+  std::map<std::string, std::set<CivilDate>> movedInstances;
+  for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+       event != nullptr;
+       event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+    const icaltimetype moved = icalcomponent_get_recurrenceid(event);
+    const char* uid = icalcomponent_get_uid(event);
+    if (!icaltime_is_null_time(moved) && uid != nullptr) {
+      movedInstances[uid].insert(DateOf(moved));
+    }
+  }
+
   ImportOutcome outcome;
   std::size_t index = 0;
   for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
@@ -250,6 +265,10 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough) {
     }
     if (!start.is_date) {
       ++outcome.skippedTimedEvents;
+      continue;
+    }
+    // A cancelled day is a school day after all.
+    if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
       continue;
     }
     const std::string name = OneLine(icalcomponent_get_summary(event));
@@ -277,6 +296,17 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough) {
     if (!occurrences) {
       return Failure(LineError(line, "から始まる予定の繰り返しを読み取れません。"));
     }
+    const char* uid = icalcomponent_get_uid(event);
+    std::set<CivilDate> excluded;
+    if (uid != nullptr) {
+      if (const auto found = movedInstances.find(uid); found != movedInstances.end()) {
+        excluded = found->second;
+      }
+    }
+    for (icalproperty* exdate = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY);
+         exdate != nullptr; exdate = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
+      excluded.insert(DateOf(icalproperty_get_exdate(exdate)));
+    }
     int count = 0;
     for (icaltimetype next = icalrecur_iterator_next(occurrences.get());
          !icaltime_is_null_time(next) && DateOf(next) <= expandThrough;
@@ -284,7 +314,9 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough) {
       if (++count > kMaxOccurrences) {
         return Failure(LineError(line, "から始まる予定の繰り返しが多すぎます。"));
       }
-      addSpan(DateOf(next));
+      if (!excluded.contains(DateOf(next))) {
+        addSpan(DateOf(next));
+      }
     }
   }
   if (outcome.days.empty()) {

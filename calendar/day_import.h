@@ -23,7 +23,9 @@ struct ImportOutcome {
 ImportOutcome ReadHolidayCsv(std::string_view bytes);
 
 // All-day VEVENTs: DTSTART;VALUE=DATE, DTEND exclusive (a missing DTEND is one day), the
-// SUMMARY as the name. Recurring events are expanded up to and including expandThrough.
+// SUMMARY as the name. Recurring events are expanded up to and including expandThrough,
+// without their EXDATEs and the instances a RECURRENCE-ID event moves; cancelled events and
+// events with a time of day close no day.
 ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough);
 
 // An iCalendar file when it starts with BEGIN:VCALENDAR, else the CSV.

@@ -22,6 +22,15 @@ constexpr std::string_view kShiftJisCsv =
     "2024/2/12,\x90\x55\x91\xD6\x8B\x78\x93\xFA\r\n";  // 振替休日
 // clang-format on
 
+}  // namespace
+
+// Readable failures: "2026/06/01 開校記念日".
+void PrintTo(const NamedDay& day, std::ostream* out) {
+  *out << FormatNamedDay(day);
+}
+
+namespace {
+
 std::vector<NamedDay> Days(std::initializer_list<NamedDay> days) {
   return days;
 }
@@ -78,7 +87,14 @@ TEST(ICalendar, AllDayEventsRecurrencesAndSpans) {
       "SUMMARY:年末\r\n 休業\r\nEND:VEVENT\r\n"
       "BEGIN:VEVENT\r\nUID:3\r\nDTSTART:20260901T100000\r\nSUMMARY:職員会議\r\nEND:VEVENT\r\n"
       "BEGIN:VEVENT\r\nUID:4\r\nDTSTART;VALUE=DATE:20261010\r\nSUMMARY:運動会\\n雨天順延\r\n"
-      "END:VEVENT\r\n");
+      "END:VEVENT\r\n"
+      // A yearly day without 2027, moved in 2028, and a cancelled one.
+      "BEGIN:VEVENT\r\nUID:5\r\nDTSTART;VALUE=DATE:20261102\r\nRRULE:FREQ=YEARLY\r\n"
+      "EXDATE;VALUE=DATE:20271102\r\nSUMMARY:振替\r\nEND:VEVENT\r\n"
+      "BEGIN:VEVENT\r\nUID:5\r\nRECURRENCE-ID;VALUE=DATE:20281102\r\n"
+      "DTSTART;VALUE=DATE:20281106\r\nSUMMARY:振替\r\nEND:VEVENT\r\n"
+      "BEGIN:VEVENT\r\nUID:6\r\nDTSTART;VALUE=DATE:20261111\r\nSTATUS:CANCELLED\r\n"
+      "SUMMARY:中止\r\nEND:VEVENT\r\n");
   const ImportOutcome outcome = ReadDayFile(bytes, {2028, 12, 31});
   ASSERT_TRUE(outcome.ok) << outcome.error;
   const std::vector<NamedDay> expected = Days({{{2026, 6, 1}, "開校記念日"},
@@ -88,7 +104,9 @@ TEST(ICalendar, AllDayEventsRecurrencesAndSpans) {
                                                {{2026, 12, 29}, "年末休業"},
                                                {{2026, 12, 30}, "年末休業"},
                                                {{2026, 12, 31}, "年末休業"},
-                                               {{2026, 10, 10}, "運動会 雨天順延"}});
+                                               {{2026, 10, 10}, "運動会 雨天順延"},
+                                               {{2026, 11, 2}, "振替"},
+                                               {{2028, 11, 6}, "振替"}});
   EXPECT_EQ(outcome.days, expected);
   EXPECT_EQ(outcome.skippedTimedEvents, 1);
 }
