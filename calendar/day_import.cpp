@@ -122,6 +122,21 @@ CivilDate DateOf(const icaltimetype& t) {
   return {t.year, t.month, t.day};
 }
 
+// Whether text starts with upper, compared without regard to ASCII case (iCalendar names).
+bool StartsWithUpper(std::string_view text, std::string_view upper) {
+  if (text.size() < upper.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < upper.size(); ++i) {
+    const char c =
+        text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 'a' + 'A') : text[i];
+    if (c != upper[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // The line numbers of the "BEGIN:VEVENT" lines, in order, so that an event's error can name
 // where it starts.
 std::vector<int> EventLines(std::string_view text) {
@@ -134,7 +149,7 @@ std::vector<int> EventLines(std::string_view text) {
       end = text.size();
     }
     std::string_view content = Trim(text.substr(start, end - start));
-    if (content.size() == 12 && (content == "BEGIN:VEVENT" || content == "begin:vevent")) {
+    if (content.size() == 12 && StartsWithUpper(content, "BEGIN:VEVENT")) {
       lines.push_back(line);
     }
     ++line;
@@ -334,16 +349,8 @@ ImportOutcome ReadDayFile(std::string_view bytes, CivilDate expandThrough) {
   while (!head.empty() && (head.front() == ' ' || head.front() == '\r' || head.front() == '\n')) {
     head.remove_prefix(1);
   }
-  constexpr std::string_view kBegin = "BEGIN:VCALENDAR";
-  if (head.size() >= kBegin.size()) {
-    bool match = true;
-    for (std::size_t i = 0; i < kBegin.size(); ++i) {
-      const char c = head[i] >= 'a' && head[i] <= 'z' ? static_cast<char>(head[i] - 32) : head[i];
-      match = match && c == kBegin[i];
-    }
-    if (match) {
-      return ReadICalendar(bytes, expandThrough);
-    }
+  if (StartsWithUpper(head, "BEGIN:VCALENDAR")) {
+    return ReadICalendar(bytes, expandThrough);
   }
   return ReadHolidayCsv(bytes);
 }
