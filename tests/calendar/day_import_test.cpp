@@ -122,6 +122,10 @@ TEST(ICalendar, MalformedFilesNameTheLineAndYieldNothing) {
       {Calendar("BEGIN:VEVENT\r\nSUMMARY:no start\r\nEND:VEVENT\r\n"),
        "4行目から始まる予定を読み取れません。取り込みは行いませんでした。"},
       {Calendar(""), "終日の予定がひとつもありません。取り込みは行いませんでした。"},
+      // An endless daily rule would close every day for years.
+      {Calendar("BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20000101\r\nRRULE:FREQ=DAILY\r\n"
+                "END:VEVENT\r\n"),
+       "4行目から始まる予定の繰り返しが多すぎます。取り込みは行いませんでした。"},
       {"BEGIN:VCALENDAR\r\n\xFF\xFE garbage", nullptr},
   };
   for (const auto& c : kCases) {
