@@ -39,6 +39,9 @@ class FileGenerator {
         "UID:1",
         "STATUS:CANCELLED",
         "DURATION:P3D",
+        "DURATION:-P1D",
+        "DTSTART;TZID=Asia/Tokyo:20260601T100000",
+        "RRULE:FREQ=YEARLY;UNTIL=20000101",
         "SUMMARY:行事\\n二行目",
     };
     std::string out = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
