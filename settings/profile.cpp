@@ -226,6 +226,22 @@ bool Profile::set(std::string_view section, std::string_view key, std::string_vi
   return true;
 }
 
+bool Profile::remove(std::string_view section, std::string_view key) {
+  const std::size_t header = findSection(section);
+  if (header == lines_.size()) {
+    return false;
+  }
+  const std::size_t end = sectionEnd(header);
+  bool removed = false;
+  for (std::size_t i = end; i-- > header + 1;) {
+    if (lines_[i].kind == Kind::kKey && SameName(lines_[i].name, key)) {
+      lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
+      removed = true;
+    }
+  }
+  return removed;
+}
+
 std::string Profile::bytes() const {
   std::string out = bom_;
   for (const Line& line : lines_) {
@@ -242,6 +258,10 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
 
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value) {
+  return UpdateProfile(path, [&](Profile& profile) { return profile.set(section, key, value); });
+}
+
+bool UpdateProfile(const std::string& path, const std::function<bool(Profile&)>& edit) {
   // Reading and the access check follow a symbolic link just as the replacement does.
   std::string bytes;
   const FileStatus read = ReadFileBytes(path, bytes);
@@ -253,7 +273,7 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
     return false;
   }
   Profile profile = Profile::Parse(bytes);
-  if (!profile.set(section, key, value)) {
+  if (!edit(profile)) {
     return false;
   }
   return SaveFileBytes(path, profile.bytes());

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +42,10 @@ class Profile {
   // cannot be stored on one line: a line break or NUL anywhere, a key with "=" or surrounding
   // blanks, a section name with "]".
   bool set(std::string_view section, std::string_view key, std::string_view value);
+
+  // Deletes every line of the key in the section that counts (the first of its name), so no
+  // later duplicate comes forward. False when there was no such line.
+  bool remove(std::string_view section, std::string_view key);
 
   // The file's bytes, unchanged lines exactly as parsed.
   std::string bytes() const;
@@ -80,5 +85,9 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
 // be read, is not writable, or the folder does not take the new file.
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);
+
+// Several changes in one replacement of the file, with WriteProfileString's rules: edit gets the
+// file as it is (empty when missing) and returns false to abandon every change.
+bool UpdateProfile(const std::string& path, const std::function<bool(Profile&)>& edit);
 
 }  // namespace tollvane

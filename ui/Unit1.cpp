@@ -31,6 +31,7 @@
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
+#include "ui/Unit5.h"
 #include "ui/Unit6.h"
 #include "ui/guard.h"
 #include "ui/keyboard.h"
@@ -114,7 +115,7 @@ TForm1::TForm1(const MainWindowParts& parts, QWidget* parent)
 
   engine_ = std::make_unique<BellEngine>(BellEngineParts{
       data_, parts_.clock, parts_.board, mediaPlayer1_, *timer1_, *timer2_, parts_.prompts, *this,
-      *this, leadIn_, parts_.recorder, parts_.inhibitor, parts_.clockSync, nullptr});
+      *this, leadIn_, parts_.recorder, parts_.inhibitor, parts_.clockSync, &dayRule_});
   commands_ = std::make_unique<EditorCommands>(
       EditorParts{data_, *this, *this, parts_.prompts, parts_.fileDialogs, parts_.board,
                   parts_.clock, ArmWatchers{parts_.recorder, parts_.inhibitor}});
@@ -124,6 +125,18 @@ TForm1::TForm1(const MainWindowParts& parts, QWidget* parent)
   // design-time captions.
   armTick();
   Guard(this, [this] { commands_->FormCreate(parts_.settingsPath); });
+  // Read apart from the specified settings: a damaged calendar value is reported and left
+  // out, and it can neither stop the start nor silence a school day.
+  Guard(this, [this] {
+    CalendarReading reading = ReadSchoolCalendar(parts_.settingsPath);
+    calendar_ = std::move(reading.calendar);
+    for (const CalendarProblem& problem : reading.problems) {
+      record().record(text::record::kWarning, ProblemReport({problem}));
+    }
+    if (!reading.problems.empty()) {
+      parts_.prompts.inform(ProblemReport(reading.problems), text::kWarning);
+    }
+  });
   // The options are read apart from the specified settings, so a damaged option can neither
   // stop the start nor change what the settings reader does.
   std::vector<std::string> problems;
@@ -253,6 +266,8 @@ void TForm1::buildMenus() {
   edit->setObjectName(QStringLiteral("E1"));
   addItem(edit, "sndchk", QStringLiteral("登録音源確認(&S)"), QKeySequence(), &TForm1::sndchkClick);
   addItem(edit, "N2", QStringLiteral("休日設定確認(&K)"), QKeySequence(), &TForm1::N2Click);
+  addItem(edit, "Calendar1", QStringLiteral("学校カレンダー(&C)"), QKeySequence(),
+          &TForm1::Calendar1Click);
   edit->addSeparator();
   autoArm1_ = addItem(edit, "AutoArm1", QStringLiteral("起動時に自動で開始(&U)"), QKeySequence(),
                       &TForm1::AutoArm1Click);
@@ -402,9 +417,55 @@ void TForm1::showNextBellLine(bool show) {
   Guard(this, [this] { updateNextBell(); });
 }
 
+void TForm1::Calendar1Click() {
+  Guard(this, [this] {
+    if (form5_ == nullptr) {
+      DayFileChooser* chooser = parts_.dayChooser;
+      if (chooser == nullptr) {
+        ownDayChooser_ = std::make_unique<QtDayFileChooser>();
+        chooser = ownDayChooser_.get();
+      }
+      form5_ = new TForm5(CalendarDialogParts{calendar_, data_.holidayList, parts_.settingsPath,
+                                              [this] { return previewSchedule(); },
+                                              [this] {
+                                                const CurrentClock now =
+                                                    BreakDown(parts_.clock.now().localSeconds);
+                                                return CivilDate{now.year, now.month, now.day};
+                                              },
+                                              *chooser, parts_.prompts},
+                          this);
+    }
+    form5_->refresh();
+    form5_->exec();
+    if (nextBellLine_ != nullptr) {
+      updateNextBell();
+    }
+  });
+}
+
+WeekSchedule TForm1::previewSchedule() {
+  if (IsArmed(*this)) {
+    return data_.weekSchedule;
+  }
+  // The pages as arming would take them; a drop-down that does not convert leaves the rest of
+  // its page out of the preview, as it would stop the arming there.
+  WeekSchedule pages;
+  ResetWeekSchedule(pages);
+  try {
+    GatherAllTabs(pages, *this);
+  } catch (const std::exception&) {
+  }
+  return pages;
+}
+
 void TForm1::updateNextBell() {
-  nextBellLine_->setText(IsArmed(*this) ? QString()
-                                        : QStringLiteral("次のチャイム: 開始されていません"));
+  if (!IsArmed(*this)) {
+    nextBellLine_->setText(QStringLiteral("次のチャイムはありません (開始されていません)"));
+    return;
+  }
+  const CurrentClock now = BreakDown(parts_.clock.now().localSeconds);
+  const NextBellAnswer answer = NextBell(data_.weekSchedule, data_.holidayList, calendar_, now);
+  nextBellLine_->setText(QString::fromStdString(NextBellText(answer, now)));
 }
 
 void TForm1::SaveForSessionEnd() {

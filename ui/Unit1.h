@@ -10,6 +10,8 @@
 #include <unordered_map>
 
 #include "audio/sound_player.h"
+#include "calendar/day_rule.h"
+#include "calendar/school_calendar.h"
 #include "engine/interfaces.h"
 #include "engine/week_schedule.h"
 #include "schedule/page_texts.h"
@@ -35,7 +37,9 @@ class SoundFileChooser;
 class TForm2;
 class TForm3;
 class TForm4;
+class TForm5;
 class TForm6;
+class DayFileChooser;
 
 // Everything the main window works with from outside; main builds the real ones, tests build
 // fakes. All must outlive the window.
@@ -55,6 +59,8 @@ struct MainWindowParts {
   ClockSync* clockSync = nullptr;
   // The bell record's folder for the "動作記録" window; empty: the default one.
   std::string recordFolder{};
+  // The school calendar's file chooser; null: the file dialog.
+  DayFileChooser* dayChooser = nullptr;
 };
 
 class TForm1 : public QMainWindow, public MainView, public PageTexts {
@@ -95,7 +101,9 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   void AutoArm1Click();
   void Autostart1Click();
   void NextBell1Click();
-  void Record1Click();  // the "動作記録" window
+  void Record1Click();    // the "動作記録" window
+  void Calendar1Click();  // the school calendar dialog
+  const SchoolCalendar& calendar() const { return calendar_; }
   // The desktop session ends: the pages go to "dorrel.dat" without a question. A failure is
   // recorded, not shown: nobody is there to read a box.
   void SaveForSessionEnd();
@@ -139,6 +147,7 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   void armTick();
   void showNextBellLine(bool show);
   void updateNextBell();
+  WeekSchedule previewSchedule();
   Recorder& record() { return parts_.recorder != nullptr ? *parts_.recorder : noRecord_; }
   QComboBox* dropDown(const std::string& name) const;
 
@@ -165,6 +174,8 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   QAction* nextBell1_ = nullptr;
   QLabel* nextBellLine_ = nullptr;
   Options options_;
+  SchoolCalendar calendar_;
+  CalendarDayRule dayRule_{calendar_};
   NullRecorder noRecord_;
   std::unordered_map<std::string, QComboBox*> dropDowns_;
 
@@ -179,7 +190,9 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   TForm2* form2_ = nullptr;
   TForm3* form3_ = nullptr;
   TForm4* form4_ = nullptr;
-  TForm6* form6_ = nullptr;  // made when first opened
+  TForm5* form5_ = nullptr;  // made when first opened, as is the next
+  TForm6* form6_ = nullptr;
+  std::unique_ptr<DayFileChooser> ownDayChooser_;
 };
 
 }  // namespace tollvane

@@ -26,6 +26,7 @@ class GuardedPlayer : public SoundPlayer {
   void play() override { inner_.play(); }
   void stop() override { inner_.stop(); }
   void close() override { inner_.close(); }
+  bool playingOut() const override { return inner_.playingOut(); }
   void setEndHandler(std::function<void()> handler) override {
     if (!handler) {
       inner_.setEndHandler({});

@@ -41,8 +41,9 @@ struct RealParts {
   LogindInhibitor inhibitor{recorder};
   TimedateClockSync clockSync;
   UsbioBoard board{&ShowLibraryMessage};
-  GstSoundPlayer player;
-  GstSoundPlayer previewPlayer;
+  // The operator reads the player's errors in Japanese whatever the locale.
+  GstSoundPlayer player{{}, SoundErrorTexts::kJapanese};
+  GstSoundPlayer previewPlayer{{}, SoundErrorTexts::kJapanese};
   QtPrompts prompts;
   QtFileDialogs fileDialogs;
   QtSoundFileChooser soundChooser;

@@ -1,0 +1,88 @@
+// The school's own calendar: national holidays on or off, closed periods, open days and the
+// imported days, kept in the settings file's "CALENDAR" section and, for the imported days,
+// in a file of their own beside the settings file.
+//
+// "CALENDAR" keys (values in UTF-8):
+//   NationalHolidays=1                       1 on; 0, missing or anything else off
+//   Closed1=2026/07/20-2026/08/31 夏休み      both ends included; Closed1..Closed99
+//   Open1=2026/11/03 文化祭                   Open1..Open99
+// Keys may have gaps; an empty value is no entry.
+//
+// The imported-days file (ImportedDaysPath): UTF-8 text, one day a line, "YYYY/MM/DD name",
+// ascending and one line per date; blank lines and lines starting with "#" are ignored.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "calendar/civil_date.h"
+
+namespace tollvane {
+
+inline constexpr int kMaxCalendarEntries = 99;
+
+struct ClosedPeriod {
+  CivilDate first;
+  CivilDate last;
+  std::string name;
+  bool operator==(const ClosedPeriod&) const = default;
+};
+
+struct NamedDay {
+  CivilDate date;
+  std::string name;
+  bool operator==(const NamedDay&) const = default;
+};
+
+struct SchoolCalendar {
+  bool nationalHolidays = false;
+  std::vector<ClosedPeriod> closedPeriods;
+  std::vector<NamedDay> openDays;
+  std::vector<NamedDay> importedDays;  // ascending, one per date
+  bool operator==(const SchoolCalendar&) const = default;
+};
+
+// A value that could not be used: where it was ("Closed3", or the imported-days file and its
+// line number) and its text. The value is left out; the rest of the calendar still counts.
+struct CalendarProblem {
+  std::string where;
+  std::string text;
+  bool operator==(const CalendarProblem&) const = default;
+};
+
+struct CalendarReading {
+  SchoolCalendar calendar;
+  std::vector<CalendarProblem> problems;
+};
+
+// The problems as one message for the operator, a line per value; empty when there are none.
+std::string ProblemReport(const std::vector<CalendarProblem>& problems);
+
+// The settings path with its extension replaced by ".days" (appended when it has none).
+std::string ImportedDaysPath(const std::string& settingsPath);
+
+// Missing files and keys are no problem: they read as an empty calendar, switched off.
+CalendarReading ReadSchoolCalendar(const std::string& settingsPath);
+
+// The "CALENDAR" keys in one replacement of the settings file: NationalHolidays, then
+// Closed1..ClosedN and Open1..OpenN in order; keys beyond them are deleted, so a removed
+// entry cannot come back. Everything else in the file stays. False, with the file unchanged,
+// when it cannot be written or a name holds a line break.
+bool WriteCalendarSettings(const std::string& settingsPath, const SchoolCalendar& calendar);
+
+// Replaces the imported-days file atomically. False when it cannot be written.
+bool WriteImportedDays(const std::string& settingsPath, const std::vector<NamedDay>& days);
+
+// The texts as stored, for the dialog's lists as well.
+std::string FormatClosedPeriod(const ClosedPeriod& period);
+std::string FormatNamedDay(const NamedDay& day);
+// Parsing them back; nothing for a text that does not fit (an end before the start, an
+// impossible date, no name is fine).
+std::optional<ClosedPeriod> ParseClosedPeriod(std::string_view text);
+std::optional<NamedDay> ParseNamedDay(std::string_view text);
+
+// Adds days to the sorted list, keeping one per date (the name already there wins), and
+// returns how many were new.
+int MergeDays(std::vector<NamedDay>& into, const std::vector<NamedDay>& days);
+
+}  // namespace tollvane

@@ -1,0 +1,70 @@
+// The dialog's edits: what is refused, and that memory changes only with the file.
+#include "calendar/calendar_edit.h"
+
+#include <gtest/gtest.h>
+
+#include "support/scratch_folder.h"
+
+namespace tollvane {
+namespace {
+
+using testing::ScratchFolder;
+
+TEST(CalendarEdit, ClosedPeriodsAndOpenDaysAsTyped) {
+  ScratchFolder folder;
+  const std::string ini = folder.file("t.INI");
+  SchoolCalendar calendar;
+  struct {
+    const char* first;
+    const char* last;
+    const char* name;
+    const char* error;  // "" accepted
+  } const kCases[] = {
+      {" 2026/7/20 ", "2026/8/31", " 夏休み ", ""},
+      {"2026/10/2", "", "県民の日", ""},  // an empty end is the one day
+      {"2026/7/20", "2026/7/19", "", "終了日が開始日より前になっています。"},
+      {"7/20", "2026/8/31", "", "日付は 2026/4/1 のように入力してください。"},
+      {"2026/7/20", "2026/8/32", "", "日付は 2026/4/1 のように入力してください。"},
+      {"2026/7/20", "", "a\nb", "名称に改行は使えません。"},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(AddClosedPeriod(calendar, ini, c.first, c.last, c.name), c.error) << c.first;
+  }
+  const std::vector<ClosedPeriod> expected = {{{2026, 7, 20}, {2026, 8, 31}, "夏休み"},
+                                              {{2026, 10, 2}, {2026, 10, 2}, "県民の日"}};
+  EXPECT_EQ(calendar.closedPeriods, expected);
+  EXPECT_EQ(AddOpenDay(calendar, ini, "2026/11/3", "文化祭"), "");
+  EXPECT_EQ(AddOpenDay(calendar, ini, "2026/11/31", "x"),
+            "日付は 2026/4/1 のように入力してください。");
+  EXPECT_EQ(ReadSchoolCalendar(ini).calendar, calendar);
+
+  // Full lists refuse one more.
+  calendar.openDays.resize(kMaxCalendarEntries, calendar.openDays[0]);
+  EXPECT_EQ(AddOpenDay(calendar, ini, "2026/11/4", ""), "これ以上は登録できません (99件まで)。");
+  EXPECT_EQ(calendar.openDays.size(), static_cast<std::size_t>(kMaxCalendarEntries));
+}
+
+TEST(CalendarEdit, AFailedWriteChangesNothingInMemory) {
+  ScratchFolder folder;
+  const std::string ini = folder.file("none/t.INI");
+  SchoolCalendar calendar;
+  calendar.closedPeriods = {{{2026, 7, 20}, {2026, 8, 31}, "夏休み"}};
+  calendar.importedDays = {{{2026, 6, 1}, "x"}};
+  const SchoolCalendar before = calendar;
+  const std::string failure = ini + " に書き込めません";
+  EXPECT_EQ(SetNationalHolidays(calendar, ini, true), failure);
+  EXPECT_EQ(AddOpenDay(calendar, ini, "2026/11/3", ""), failure);
+  EXPECT_EQ(RemoveClosedPeriod(calendar, ini, 0), failure);
+  EXPECT_EQ(ClearImportedDays(calendar, ini), ImportedDaysPath(ini) + " に書き込めません");
+  EXPECT_EQ(calendar, before);
+}
+
+TEST(CalendarEdit, ProblemReportNamesEachValue) {
+  EXPECT_EQ(ProblemReport({}), "");
+  EXPECT_EQ(ProblemReport({{"Closed2", "2026/13/1"}, {"Open1", "x"}}),
+            "学校カレンダーの設定に読み取れない値があったため、その値を使わずに始めます。\n"
+            "Closed2: 2026/13/1\nOpen1: x");
+}
+
+}  // namespace
+}  // namespace tollvane

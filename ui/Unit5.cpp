@@ -1,0 +1,238 @@
+#include "ui/Unit5.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "calendar/calendar_edit.h"
+#include "calendar/day_import.h"
+#include "ui/guard.h"
+#include "ui/qt_services.h"
+
+namespace tollvane {
+namespace {
+
+constexpr int kEditHeight = 21;
+// Yearly events of an iCalendar file are laid out this many years ahead.
+constexpr int kImportYearsAhead = 10;
+
+QLineEdit* MakeEdit(QWidget* parent, int number, const QString& placeholder, QRect geometry) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QStringLiteral("Edit%1").arg(number));
+  edit->setPlaceholderText(placeholder);
+  edit->setGeometry(geometry);
+  return edit;
+}
+
+QListWidget* MakeList(QWidget* parent, int number, QRect geometry) {
+  auto* list = new QListWidget(parent);
+  list->setObjectName(QStringLiteral("ListBox%1").arg(number));
+  list->setGeometry(geometry);
+  return list;
+}
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+}  // namespace
+
+std::optional<std::string> QtDayFileChooser::chooseDayFile(QWidget* parent) {
+  const QString file = QFileDialog::getOpenFileName(
+      parent, QStringLiteral("取り込むファイルを指定してください"), QString(),
+      QStringLiteral("祝日ファイル (*.csv *.ics);;CSV (*.csv);;iCalendar (*.ics);;"
+                     "すべてのファイル (*)"));
+  if (file.isEmpty()) {
+    return std::nullopt;
+  }
+  return file.toStdString();
+}
+
+TForm5::TForm5(CalendarDialogParts parts, QWidget* parent) : QDialog(parent), p_(std::move(parts)) {
+  setObjectName(QStringLiteral("Form5"));
+  setWindowTitle(QStringLiteral("学校カレンダー"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  setFont(ProportionalFont(12));
+  setFixedSize(600, 448);
+
+  checkBox1_ = new QCheckBox(QStringLiteral("国民の祝日は鳴らさない"), this);
+  checkBox1_->setObjectName(QStringLiteral("CheckBox1"));
+  checkBox1_->setGeometry(8, 8, 264, 21);
+  connect(checkBox1_, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
+
+  const QFont font = ProportionalFont(12);
+  MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("休業期間 (鳴らさない期間)"), 8, 38,
+            font);
+  listBox1_ = MakeList(this, 1, {8, 54, 280, 92});
+  edit1_ = MakeEdit(this, 1, QStringLiteral("開始日"), {8, 152, 92, kEditHeight});
+  edit2_ = MakeEdit(this, 2, QStringLiteral("終了日"), {104, 152, 92, kEditHeight});
+  edit3_ = MakeEdit(this, 3, QStringLiteral("名称"), {200, 152, 88, kEditHeight});
+  auto* add1 =
+      MakeButton(this, QStringLiteral("Button1"), QStringLiteral("追加"), {8, 178, 57, 25});
+  connect(add1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  auto* remove1 =
+      MakeButton(this, QStringLiteral("Button2"), QStringLiteral("削除"), {72, 178, 57, 25});
+  connect(remove1, &QPushButton::clicked, this, [this] { Button2Click(); });
+
+  MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("登校日 (休日でも鳴らす日)"), 8, 214,
+            font);
+  listBox2_ = MakeList(this, 2, {8, 230, 280, 92});
+  edit4_ = MakeEdit(this, 4, QStringLiteral("日付"), {8, 328, 92, kEditHeight});
+  edit5_ = MakeEdit(this, 5, QStringLiteral("名称"), {104, 328, 184, kEditHeight});
+  auto* add2 =
+      MakeButton(this, QStringLiteral("Button3"), QStringLiteral("追加"), {8, 354, 57, 25});
+  connect(add2, &QPushButton::clicked, this, [this] { Button3Click(); });
+  auto* remove2 =
+      MakeButton(this, QStringLiteral("Button4"), QStringLiteral("削除"), {72, 354, 57, 25});
+  connect(remove2, &QPushButton::clicked, this, [this] { Button4Click(); });
+
+  label1_ = MakeLabel(this, QStringLiteral("Label1"), QString(), 8, 392, font);
+  auto* import =
+      MakeButton(this, QStringLiteral("Button5"), QStringLiteral("取り込み..."), {8, 412, 97, 25});
+  connect(import, &QPushButton::clicked, this, [this] { Button5Click(); });
+  auto* clear = MakeButton(this, QStringLiteral("Button6"), QStringLiteral("取り込み分を消去"),
+                           {112, 412, 121, 25});
+  connect(clear, &QPushButton::clicked, this, [this] { Button6Click(); });
+
+  MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("これから14日間のチャイム"), 300, 8,
+            font);
+  listView1_ = new QTreeWidget(this);
+  listView1_->setObjectName(QStringLiteral("ListView1"));
+  listView1_->setGeometry(300, 24, 292, 380);
+  listView1_->setColumnCount(2);
+  listView1_->setHeaderLabels({QStringLiteral("日付"), QStringLiteral("チャイム")});
+  listView1_->setUniformRowHeights(true);
+  listView1_->header()->resizeSection(0, 128);  // room for the tree's indent
+
+  auto* close =
+      MakeButton(this, QStringLiteral("Button7"), QStringLiteral("閉じる"), {519, 412, 73, 25});
+  connect(close, &QPushButton::clicked, this, [this] { Button7Click(); });
+}
+
+void TForm5::refresh() {
+  Guard(this, [this] {
+    checkBox1_->setChecked(p_.calendar.nationalHolidays);
+    listBox1_->clear();
+    for (const ClosedPeriod& period : p_.calendar.closedPeriods)
+      listBox1_->addItem(Q(FormatClosedPeriod(period)));
+    listBox2_->clear();
+    for (const NamedDay& day : p_.calendar.openDays)
+      listBox2_->addItem(Q(FormatNamedDay(day)));
+    label1_->setText(
+        QStringLiteral("取り込み済みの休日: %1日").arg(p_.calendar.importedDays.size()));
+    label1_->adjustSize();
+    refreshPreview();
+  });
+}
+
+// A change that could not be made is the operator's to fix, so it gets a warning rather than
+// the error box of a failed operation.
+bool TForm5::Check(const EditError& error) {
+  if (error.empty())
+    return true;
+  p_.prompts.ask(error, "警告", Buttons::Ok);
+  return false;
+}
+
+void TForm5::refreshPreview() {
+  const std::vector<PreviewDay> days =
+      PreviewDays(p_.schedule(), p_.holidays, p_.calendar, p_.today());
+  listView1_->clear();
+  for (const PreviewRow& row : PreviewRows(days)) {
+    auto* item = new QTreeWidgetItem(listView1_, {Q(row.date), Q(row.summary)});
+    for (const std::string& bell : row.bells)
+      new QTreeWidgetItem(item, {QString(), Q(bell)});
+  }
+  listView1_->expandAll();
+}
+
+void TForm5::CheckBox1Click() {
+  const bool on = checkBox1_->isChecked();
+  Guard(this, [this, on] { Check(SetNationalHolidays(p_.calendar, p_.settingsPath, on)); });
+  refresh();  // a refused change puts the box back
+}
+
+void TForm5::Button1Click() {
+  bool added = false;
+  Guard(this, [this, &added] {
+    added = Check(AddClosedPeriod(p_.calendar, p_.settingsPath, edit1_->text().toStdString(),
+                                  edit2_->text().toStdString(), edit3_->text().toStdString()));
+  });
+  if (added) {
+    edit1_->clear();
+    edit2_->clear();
+    edit3_->clear();
+  }
+  refresh();
+}
+
+void TForm5::Button2Click() {
+  const int row = listBox1_->currentRow();
+  if (row < 0)
+    return;
+  Guard(this, [this, row] {
+    Check(RemoveClosedPeriod(p_.calendar, p_.settingsPath, static_cast<std::size_t>(row)));
+  });
+  refresh();
+}
+
+void TForm5::Button3Click() {
+  bool added = false;
+  Guard(this, [this, &added] {
+    added = Check(AddOpenDay(p_.calendar, p_.settingsPath, edit4_->text().toStdString(),
+                             edit5_->text().toStdString()));
+  });
+  if (added) {
+    edit4_->clear();
+    edit5_->clear();
+  }
+  refresh();
+}
+
+void TForm5::Button4Click() {
+  const int row = listBox2_->currentRow();
+  if (row < 0)
+    return;
+  Guard(this, [this, row] {
+    Check(RemoveOpenDay(p_.calendar, p_.settingsPath, static_cast<std::size_t>(row)));
+  });
+  refresh();
+}
+
+void TForm5::Button5Click() {
+  Guard(this, [this] {
+    const std::optional<std::string> file = p_.chooser.chooseDayFile(this);
+    if (!file)
+      return;
+    const CivilDate today = p_.today();
+    const ImportOutcome outcome = ImportDayFile(p_.calendar, p_.settingsPath, *file,
+                                                {today.year + kImportYearsAhead, 12, 31});
+    refresh();
+    if (Check(outcome.ok ? EditError() : outcome.error))
+      p_.prompts.ask(ImportReport(outcome), "確認", Buttons::Ok);
+  });
+}
+
+void TForm5::Button6Click() {
+  Guard(this, [this] {
+    if (p_.calendar.importedDays.empty())
+      return;
+    if (p_.prompts.ask("取り込んだ休日をすべて消去します。よろしいですか？", "確認",
+                       Buttons::OkCancel) != Answer::Ok)
+      return;
+    Check(ClearImportedDays(p_.calendar, p_.settingsPath));
+  });
+  refresh();
+}
+
+void TForm5::Button7Click() {
+  accept();
+}
+
+}  // namespace tollvane
