@@ -89,7 +89,9 @@ run_program() {
   local start=$1 seconds=$2 log=$3
   (
     cd "$work/school"
-    FAKETIME="@$start" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD=$faketime_lib \
+    # A sanitizer build's runtime must otherwise come first in the library list.
+    ASAN_OPTIONS=verify_asan_link_order=0${ASAN_OPTIONS:+:$ASAN_OPTIONS} \
+      FAKETIME="@$start" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD=$faketime_lib \
       TZ=UTC LD_LIBRARY_PATH=$simboard TOLLVANE_SIMBOARD_LOG=$log QT_QPA_PLATFORM=offscreen \
       exec "$work/bin/tollvane"
   ) >>"$work/program.log" 2>&1 &
