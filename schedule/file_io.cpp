@@ -29,20 +29,6 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t wrote = ::write(fd, bytes.data(), bytes.size());
-    if (wrote < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(wrote));
-  }
-  return true;
-}
-
 // A file being written next to the target; removed unless it was renamed into place.
 class TemporaryFile {
  public:
@@ -83,6 +69,20 @@ class TemporaryFile {
 };
 
 }  // namespace
+
+bool WriteAllBytes(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t wrote = ::write(fd, bytes.data(), bytes.size());
+    if (wrote < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(wrote));
+  }
+  return true;
+}
 
 FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
   if (this != &other) {
@@ -172,7 +172,7 @@ bool OverwriteInPlace(const std::string& target, std::string_view bytes) {
   if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
     return false;
   }
-  return WriteAll(file.get(), bytes) &&
+  return WriteAllBytes(file.get(), bytes) &&
          ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0 &&
          ::fsync(file.get()) == 0 && file.close();
 }
@@ -215,7 +215,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   }
 
   TemporaryFile temporary(target);
-  if (!temporary.created() || !WriteAll(temporary.fd(), bytes)) {
+  if (!temporary.created() || !WriteAllBytes(temporary.fd(), bytes)) {
     return false;
   }
   if (replacing) {

@@ -41,6 +41,9 @@ FileStatus OpenRegularFile(const std::string& path, FileDescriptor& file);
 // One read(2), retried when a signal interrupts it: the byte count, 0 at the end, -1 on error.
 ssize_t ReadSome(int fd, char* buffer, std::size_t size);
 
+// Writes all of bytes, retrying short writes and interrupted ones. False on any error.
+bool WriteAllBytes(int fd, std::string_view bytes);
+
 // The whole of a regular file (see OpenRegularFile). out is cleared first and holds nothing
 // useful unless the result is kOk.
 FileStatus ReadFileBytes(const std::string& path, std::string& out);

@@ -73,20 +73,6 @@ bool MakeFolders(const std::string& folder) {
   return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-bool WriteAllBytes(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t wrote = ::write(fd, bytes.data(), bytes.size());
-    if (wrote < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(wrote));
-  }
-  return true;
-}
-
 // Writes a complete temporary copy and links it in under the name, which fails rather than
 // replace a file that appeared meanwhile (a second instance starting at the same moment).
 void CopyIfMissing(const std::string& from, const std::string& to) {

@@ -359,6 +359,8 @@ void TForm1::AutoArm1Click() {
     return;
   }
   options_.autoArm = on;
+  record().record(text::record::kFile, std::string("起動時に自動で開始: ") +
+                                           (on ? "する" : "しない") + " " + parts_.settingsPath);
 }
 
 void TForm1::Autostart1Click() {
@@ -375,6 +377,8 @@ void TForm1::NextBell1Click() {
     return;
   }
   options_.showNextBell = on;
+  record().record(text::record::kFile, std::string("次のチャイムを表示: ") +
+                                           (on ? "する" : "しない") + " " + parts_.settingsPath);
   showNextBellLine(on);
 }
 
@@ -436,7 +440,12 @@ void TForm1::Calendar1Click() {
                           this);
     }
     form5_->refresh();
+    const SchoolCalendar before = calendar_;
     form5_->exec();
+    // Each change in the dialog is written at once; one line tells the record it happened.
+    if (!(calendar_ == before)) {
+      record().record(text::record::kFile, "学校カレンダーを保存しました: " + parts_.settingsPath);
+    }
     if (nextBellLine_ != nullptr) {
       updateNextBell();
     }
@@ -508,14 +517,19 @@ void TForm1::DropFiles(const std::vector<std::string>& files) {
 void TForm1::sndchkClick() {
   Guard(this, [this] {
     form3_->loadSounds(data_.soundTable);
-    form3_->exec();
+    // "更新" is the dialog's only way to close with Accepted, and it has written the file.
+    if (form3_->exec() == QDialog::Accepted) {
+      record().record(text::record::kFile, "登録音源を保存しました: " + parts_.settingsPath);
+    }
   });
 }
 
 void TForm1::N2Click() {
   Guard(this, [this] {
     form4_->loadHolidays(data_.holidayList);
-    form4_->exec();
+    if (form4_->exec() == QDialog::Accepted) {
+      record().record(text::record::kFile, "休日設定を保存しました: " + parts_.settingsPath);
+    }
   });
 }
 
