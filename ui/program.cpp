@@ -25,9 +25,15 @@ namespace tollvane {
 
 namespace {
 
+// Where the library's messages are recorded too; set while the program's record exists.
+Recorder* libraryMessageRecord = nullptr;
+
 // The USB-IO library's own messages (its support library missing and the like): the library
 // waits for them to be acknowledged, so they are modal.
 void ShowLibraryMessage(const char* text, const char* caption) {
+  if (libraryMessageRecord != nullptr) {
+    libraryMessageRecord->record(text::record::kError, text != nullptr ? text : "");
+  }
   QMessageBox box(QMessageBox::Warning, QString::fromUtf8(caption ? caption : ""),
                   QString::fromUtf8(text ? text : ""), QMessageBox::Ok, DialogParent());
   box.exec();
@@ -80,6 +86,7 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
     InstallJapaneseTranslations();
     auto real = std::make_unique<RealParts>();
     SetErrorRecord(&real->recorder);
+    libraryMessageRecord = &real->recorder;
     real->recorder.record(text::record::kStart, std::string("Tollvane ") + TOLLVANE_VERSION +
                                                     " 設定ファイル " + SettingsFilePath());
     TForm1 form1(real->parts());
@@ -102,6 +109,7 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
     app.exec();
     real->recorder.record(text::record::kEnd, "プログラムを終了しました");
     SetErrorRecord(nullptr);
+    libraryMessageRecord = nullptr;
   } catch (const std::exception& error) {
     ShowEntryError(error);
   }
