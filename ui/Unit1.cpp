@@ -125,7 +125,7 @@ TForm1::TForm1(const MainWindowParts& parts, QWidget* parent)
   // design-time captions.
   armTick();
   Guard(this, [this] { commands_->FormCreate(parts_.settingsPath); });
-  // Read apart from the specified settings: a damaged calendar value is reported and left
+  // Read apart from the sounds and holidays: a damaged calendar value is reported and left
   // out, and it can neither stop the start nor silence a school day.
   Guard(this, [this] {
     CalendarReading reading = ReadSchoolCalendar(parts_.settingsPath);
@@ -137,7 +137,7 @@ TForm1::TForm1(const MainWindowParts& parts, QWidget* parent)
       parts_.prompts.inform(ProblemReport(reading.problems), text::kWarning);
     }
   });
-  // The options are read apart from the specified settings, so a damaged option can neither
+  // The options are read apart from the sounds and holidays, so a damaged option can neither
   // stop the start nor change what the settings reader does.
   std::vector<std::string> problems;
   options_ = ReadOptions(parts_.settingsPath, problems);
@@ -405,7 +405,7 @@ void TForm1::showNextBellLine(bool show) {
     nextBellLine_ = nullptr;
     return;
   }
-  // The line lives below the client area, so nothing specified moves; it exists only while
+  // The line lives below the client area, so nothing above it moves; it exists only while
   // the item is ticked, so the window keeps its size otherwise.
   QStatusBar* bar = statusBar();
   bar->setObjectName(QStringLiteral("StatusBar1"));

@@ -96,7 +96,7 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   void Copy1Click();
   void Paste1Click();
   void DropFiles(const std::vector<std::string>& files);
-  // The checkable items after the specified ones: arm at start, start with the session, the
+  // The checkable items after the menu's first ones: arm at start, start with the session, the
   // next-bell line.
   void AutoArm1Click();
   void Autostart1Click();

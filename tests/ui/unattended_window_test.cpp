@@ -72,7 +72,7 @@ TEST_F(UnattendedWindow, WithTheOptionsOffTheWindowIsAsItWas) {
   EXPECT_EQ(form->findChild<QStatusBar*>(), nullptr);
   EXPECT_EQ(button2(), QString::fromUtf8(text::kArm));
 
-  // The new items stand after the specified ones, unticked.
+  // The new items stand after the menu's first ones, unticked.
   QMenu* edit = form->findChild<QMenu*>(QStringLiteral("E1"));
   ASSERT_NE(edit, nullptr);
   QStringList names;
