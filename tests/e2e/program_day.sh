@@ -117,9 +117,38 @@ signals() {
 
 case "$scenario" in
   unattended)
+    # What the sound server really played, with a recorder at 20 ms latency, which the null
+    # sink then keeps too.
+    python3 "$here/monitor_record.py" "$work/heard" bells.monitor &
+    recorder_pid=$!
+    sleep 1
     run_program "2027-01-05 08:29:54" 16 "$work/board.log"
+    kill -TERM "$recorder_pid"
+    wait "$recorder_pid" || true
     got=$(signals "$work/board.log")
     echo "board: $got"
+    echo "heard (monotonic first, last): $(cat "$work/heard")"
+    python3 - "$work/board.log" "$(cat "$work/heard")" <<'EOF' ||
+import sys
+# Monotonic stamps of the board's on and off reports after the start's own switch-off.
+reports = []
+for line in open(sys.argv[1]):
+    fields = line.split()
+    data = [int(b, 16) for b in fields[2:]]
+    if len(data) >= 4 and data[1] == 0x20 and data[2] == 0x02:
+        reports.append(("on" if data[3] == 0 else "off", float(fields[0])))
+first, last = (float(t) for t in sys.argv[2].split())
+on = [t for kind, t in reports if kind == "on"][0]
+off = [t for kind, t in reports if kind == "off" and t > on][0]
+print("chime %.3f s after output-on, heard %.3f s, output off %.3f s after its last sample"
+      % (first - on, last - first, off - last))
+# The chime arrives 5 s after output-on, is heard to its end, and the output goes off after
+# its last sample, within a tenth of a second (plus the recorder's 10 ms reads).
+assert 4.9 <= first - on <= 5.5, ("lead-in", first - on)
+assert 0.85 <= last - first <= 1.1, ("heard", last - first)
+assert -0.02 <= off - last <= 0.12, ("off after the last sample", off - last)
+EOF
+      fail "the chime was not heard 5 s after output-on, whole, with the output off after it"
     python3 - "$got" <<'EOF' || fail "the bell did not ring as scheduled"
 import sys
 events = [e.split("@") for e in sys.argv[1].split()]
