@@ -31,8 +31,8 @@
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
-#include "ui/Unit5.h"
-#include "ui/Unit6.h"
+#include "ui/school_calendar_dialog.h"
+#include "ui/record_window.h"
 #include "ui/guard.h"
 #include "ui/keyboard.h"
 #include "ui/qt_services.h"
@@ -384,14 +384,14 @@ void TForm1::NextBell1Click() {
 
 void TForm1::Record1Click() {
   Guard(this, [this] {
-    if (form6_ == nullptr) {
-      form6_ = new TForm6(parts_.recordFolder.empty() ? DefaultRecordFolder()
+    if (recordWindow_ == nullptr) {
+      recordWindow_ = new RecordWindow(parts_.recordFolder.empty() ? DefaultRecordFolder()
                                                       : std::filesystem::path(parts_.recordFolder),
                           this);
     }
-    form6_->show();
-    form6_->raise();
-    form6_->activateWindow();
+    recordWindow_->show();
+    recordWindow_->raise();
+    recordWindow_->activateWindow();
   });
 }
 
@@ -423,13 +423,13 @@ void TForm1::showNextBellLine(bool show) {
 
 void TForm1::Calendar1Click() {
   Guard(this, [this] {
-    if (form5_ == nullptr) {
+    if (calendarDialog_ == nullptr) {
       DayFileChooser* chooser = parts_.dayChooser;
       if (chooser == nullptr) {
         ownDayChooser_ = std::make_unique<QtDayFileChooser>();
         chooser = ownDayChooser_.get();
       }
-      form5_ = new TForm5(CalendarDialogParts{calendar_, data_.holidayList, parts_.settingsPath,
+      calendarDialog_ = new SchoolCalendarDialog(CalendarDialogParts{calendar_, data_.holidayList, parts_.settingsPath,
                                               [this] { return previewSchedule(); },
                                               [this] {
                                                 const CurrentClock now =
@@ -439,9 +439,9 @@ void TForm1::Calendar1Click() {
                                               *chooser, parts_.prompts},
                           this);
     }
-    form5_->refresh();
+    calendarDialog_->refresh();
     const SchoolCalendar before = calendar_;
-    form5_->exec();
+    calendarDialog_->exec();
     // Each change in the dialog is written at once; one line tells the record it happened.
     if (!(calendar_ == before)) {
       record().record(text::record::kFile, "学校カレンダーを保存しました: " + parts_.settingsPath);

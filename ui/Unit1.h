@@ -37,8 +37,8 @@ class SoundFileChooser;
 class TForm2;
 class TForm3;
 class TForm4;
-class TForm5;
-class TForm6;
+class SchoolCalendarDialog;
+class RecordWindow;
 class DayFileChooser;
 
 // Everything the main window works with from outside; main builds the real ones, tests build
@@ -190,8 +190,8 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   TForm2* form2_ = nullptr;
   TForm3* form3_ = nullptr;
   TForm4* form4_ = nullptr;
-  TForm5* form5_ = nullptr;  // made when first opened, as is the next
-  TForm6* form6_ = nullptr;
+  SchoolCalendarDialog* calendarDialog_ = nullptr;  // made when first opened, as is the next
+  RecordWindow* recordWindow_ = nullptr;
   std::unique_ptr<DayFileChooser> ownDayChooser_;
 };
 

@@ -14,7 +14,7 @@
 #include "error_boxes.h"
 #include "support/fakes.h"
 #include "support/scratch_folder.h"
-#include "ui/Unit5.h"
+#include "ui/school_calendar_dialog.h"
 
 namespace tollvane::testing {
 namespace {
@@ -35,7 +35,7 @@ class CalendarDialogTest : public ::testing::Test {
     ResetWeekSchedule(schedule);
     schedule.at(kCommonTimetable, 1) = {8, 30, 1};
     schedule.at(2, 1) = {8, 30, 3};
-    dialog = std::make_unique<TForm5>(CalendarDialogParts{calendar, holidays, ini,
+    dialog = std::make_unique<SchoolCalendarDialog>(CalendarDialogParts{calendar, holidays, ini,
                                                           [this] { return schedule; },
                                                           [] {
                                                             return CivilDate{2026, 9, 20};
@@ -71,7 +71,7 @@ class CalendarDialogTest : public ::testing::Test {
   WeekSchedule schedule;
   ScriptedDayFiles chooser;
   ScriptedPrompts prompts;
-  std::unique_ptr<TForm5> dialog;
+  std::unique_ptr<SchoolCalendarDialog> dialog;
 };
 
 TEST_F(CalendarDialogTest, PartsAndFourteenDayPreview) {
@@ -126,7 +126,7 @@ TEST_F(CalendarDialogTest, RefusedChangesWarnAndKeepWhatWasTyped) {
   // A settings file that cannot be written leaves the calendar as it was.
   prompts.answers = {Answer::Ok};
   ini = folder.file("missing/t.INI");
-  dialog = std::make_unique<TForm5>(CalendarDialogParts{calendar, holidays, ini,
+  dialog = std::make_unique<SchoolCalendarDialog>(CalendarDialogParts{calendar, holidays, ini,
                                                         [this] { return schedule; },
                                                         [] {
                                                           return CivilDate{2026, 9, 20};

@@ -9,7 +9,7 @@
 #include <QTreeWidget>
 
 #include "support/scratch_folder.h"
-#include "ui/Unit6.h"
+#include "ui/record_window.h"
 
 namespace tollvane::testing {
 namespace {
@@ -36,7 +36,7 @@ class RecordWindowTest : public ::testing::Test {
     return cells;
   }
   void open() {
-    window = std::make_unique<TForm6>(folder.path());
+    window = std::make_unique<RecordWindow>(folder.path());
     window->show();
     ASSERT_TRUE(list() && days() && window->findChild<QPushButton*>("Button1"));
   }
@@ -46,7 +46,7 @@ class RecordWindowTest : public ::testing::Test {
   }
 
   ScratchFolder folder;
-  std::unique_ptr<TForm6> window;
+  std::unique_ptr<RecordWindow> window;
 };
 
 TEST_F(RecordWindowTest, ListsEveryDayNewestFirstInReadableColumns) {

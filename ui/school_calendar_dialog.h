@@ -45,10 +45,10 @@ struct CalendarDialogParts {
   Prompts& prompts;
 };
 
-class TForm5 : public QDialog {
+class SchoolCalendarDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TForm5(CalendarDialogParts parts, QWidget* parent = nullptr);
+  explicit SchoolCalendarDialog(CalendarDialogParts parts, QWidget* parent = nullptr);
 
   // Shows the calendar and the preview afresh; the main window calls it before each opening.
   void refresh();

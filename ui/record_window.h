@@ -12,13 +12,13 @@ class QTreeWidget;
 
 namespace tollvane {
 
-class TForm6 : public QWidget {
+class RecordWindow : public QWidget {
   Q_OBJECT
  public:
   // The most events listed at once; the newest are kept.
   static constexpr std::size_t kMaxEvents = 20000;
 
-  explicit TForm6(std::filesystem::path folder, QWidget* parent = nullptr);
+  explicit RecordWindow(std::filesystem::path folder, QWidget* parent = nullptr);
 
   void Button1Click();     // "再読み込み"
   void ComboBox1Change();  // a day chosen

@@ -1,4 +1,4 @@
-#include "ui/Unit6.h"
+#include "ui/record_window.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -33,7 +33,7 @@ QString OneLine(const std::string& text) {
 
 }  // namespace
 
-TForm6::TForm6(std::filesystem::path folder, QWidget* parent)
+RecordWindow::RecordWindow(std::filesystem::path folder, QWidget* parent)
     : QWidget(parent, Qt::Window), folder_(std::move(folder)) {
   setObjectName(QStringLiteral("Form6"));
   setWindowTitle(QStringLiteral("動作記録"));
@@ -85,20 +85,20 @@ TForm6::TForm6(std::filesystem::path folder, QWidget* parent)
   connect(comboBox1_, &QComboBox::activated, this, [this] { ComboBox1Change(); });
 }
 
-void TForm6::showEvent(QShowEvent* event) {
+void RecordWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   Guard(this, [this] { reload(); });
 }
 
-void TForm6::Button1Click() {
+void RecordWindow::Button1Click() {
   Guard(this, [this] { reload(); });
 }
 
-void TForm6::ComboBox1Change() {
+void RecordWindow::ComboBox1Change() {
   Guard(this, [this] { reload(); });
 }
 
-void TForm6::reload() {
+void RecordWindow::reload() {
   // The day chosen stays chosen while it still has a record.
   const QString chosen = comboBox1_->currentData().toString();
   {

@@ -1,4 +1,4 @@
-#include "ui/Unit5.h"
+#include "ui/school_calendar_dialog.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -53,7 +53,8 @@ std::optional<std::string> QtDayFileChooser::chooseDayFile(QWidget* parent) {
   return file.toStdString();
 }
 
-TForm5::TForm5(CalendarDialogParts parts, QWidget* parent) : QDialog(parent), p_(std::move(parts)) {
+SchoolCalendarDialog::SchoolCalendarDialog(CalendarDialogParts parts, QWidget* parent)
+    : QDialog(parent), p_(std::move(parts)) {
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(QStringLiteral("学校カレンダー"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -115,7 +116,7 @@ TForm5::TForm5(CalendarDialogParts parts, QWidget* parent) : QDialog(parent), p_
   connect(close, &QPushButton::clicked, this, [this] { Button7Click(); });
 }
 
-void TForm5::refresh() {
+void SchoolCalendarDialog::refresh() {
   Guard(this, [this] {
     checkBox1_->setChecked(p_.calendar.nationalHolidays);
     listBox1_->clear();
@@ -133,14 +134,14 @@ void TForm5::refresh() {
 
 // A change that could not be made is the operator's to fix, so it gets a warning rather than
 // the error box of a failed operation.
-bool TForm5::Check(const EditError& error) {
+bool SchoolCalendarDialog::Check(const EditError& error) {
   if (error.empty())
     return true;
   p_.prompts.ask(error, "警告", Buttons::Ok);
   return false;
 }
 
-void TForm5::refreshPreview() {
+void SchoolCalendarDialog::refreshPreview() {
   const std::vector<PreviewDay> days =
       PreviewDays(p_.schedule(), p_.holidays, p_.calendar, p_.today());
   listView1_->clear();
@@ -152,13 +153,13 @@ void TForm5::refreshPreview() {
   listView1_->expandAll();
 }
 
-void TForm5::CheckBox1Click() {
+void SchoolCalendarDialog::CheckBox1Click() {
   const bool on = checkBox1_->isChecked();
   Guard(this, [this, on] { Check(SetNationalHolidays(p_.calendar, p_.settingsPath, on)); });
   refresh();  // a refused change puts the box back
 }
 
-void TForm5::Button1Click() {
+void SchoolCalendarDialog::Button1Click() {
   bool added = false;
   Guard(this, [this, &added] {
     added = Check(AddClosedPeriod(p_.calendar, p_.settingsPath, edit1_->text().toStdString(),
@@ -172,7 +173,7 @@ void TForm5::Button1Click() {
   refresh();
 }
 
-void TForm5::Button2Click() {
+void SchoolCalendarDialog::Button2Click() {
   const int row = listBox1_->currentRow();
   if (row < 0)
     return;
@@ -182,7 +183,7 @@ void TForm5::Button2Click() {
   refresh();
 }
 
-void TForm5::Button3Click() {
+void SchoolCalendarDialog::Button3Click() {
   bool added = false;
   Guard(this, [this, &added] {
     added = Check(AddOpenDay(p_.calendar, p_.settingsPath, edit4_->text().toStdString(),
@@ -195,7 +196,7 @@ void TForm5::Button3Click() {
   refresh();
 }
 
-void TForm5::Button4Click() {
+void SchoolCalendarDialog::Button4Click() {
   const int row = listBox2_->currentRow();
   if (row < 0)
     return;
@@ -205,7 +206,7 @@ void TForm5::Button4Click() {
   refresh();
 }
 
-void TForm5::Button5Click() {
+void SchoolCalendarDialog::Button5Click() {
   Guard(this, [this] {
     const std::optional<std::string> file = p_.chooser.chooseDayFile(this);
     if (!file)
@@ -219,7 +220,7 @@ void TForm5::Button5Click() {
   });
 }
 
-void TForm5::Button6Click() {
+void SchoolCalendarDialog::Button6Click() {
   Guard(this, [this] {
     if (p_.calendar.importedDays.empty())
       return;
@@ -231,7 +232,7 @@ void TForm5::Button6Click() {
   refresh();
 }
 
-void TForm5::Button7Click() {
+void SchoolCalendarDialog::Button7Click() {
   accept();
 }
 
