@@ -35,7 +35,7 @@ QString OneLine(const std::string& text) {
 
 RecordWindow::RecordWindow(std::filesystem::path folder, QWidget* parent)
     : QWidget(parent, Qt::Window), folder_(std::move(folder)) {
-  setObjectName(QStringLiteral("Form6"));
+  setObjectName(QStringLiteral("RecordWindow"));
   setWindowTitle(QStringLiteral("動作記録"));
   setFont(ProportionalFont(12));
   resize(720, 480);

@@ -55,7 +55,7 @@ std::optional<std::string> QtDayFileChooser::chooseDayFile(QWidget* parent) {
 
 SchoolCalendarDialog::SchoolCalendarDialog(CalendarDialogParts parts, QWidget* parent)
     : QDialog(parent), p_(std::move(parts)) {
-  setObjectName(QStringLiteral("Form5"));
+  setObjectName(QStringLiteral("SchoolCalendarDialog"));
   setWindowTitle(QStringLiteral("学校カレンダー"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
