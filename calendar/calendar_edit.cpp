@@ -1,17 +1,9 @@
 #include "calendar/calendar_edit.h"
 
+#include "fileio/text_bytes.h"
+
 namespace tollvane {
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-    s.remove_prefix(1);
-  }
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
-    s.remove_suffix(1);
-  }
-  return s;
-}
 
 std::string WriteFailure(const std::string& path) {
   return path + " に書き込めません";

@@ -7,7 +7,8 @@
 #include <memory>
 #include <set>
 
-#include "schedule/file_io.h"
+#include "fileio/file_io.h"
+#include "fileio/text_bytes.h"
 
 namespace tollvane {
 namespace {
@@ -26,43 +27,6 @@ ImportOutcome Failure(std::string error) {
 
 std::string LineError(int line, std::string_view what) {
   return std::to_string(line) + "行目" + std::string(what) + "取り込みは行いませんでした。";
-}
-
-bool IsValidUtf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t extra = 0;
-    unsigned minimum = 0;
-    unsigned code = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      extra = 1, minimum = 0x80, code = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      extra = 2, minimum = 0x800, code = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      extra = 3, minimum = 0x10000, code = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + extra >= s.size()) {
-      return false;
-    }
-    for (std::size_t k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(s[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        return false;
-      }
-      code = (code << 6) | (next & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-      return false;
-    }
-    i += extra + 1;
-  }
-  return true;
 }
 
 struct IconvClose {
@@ -89,16 +53,6 @@ std::optional<std::string> FromCp932(std::string_view in) {
   }
   out.resize(out.size() - targetLeft);
   return out;
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-    s.remove_prefix(1);
-  }
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
-    s.remove_suffix(1);
-  }
-  return s;
 }
 
 std::string_view Unquote(std::string_view s) {

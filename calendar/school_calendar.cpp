@@ -4,7 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "schedule/file_io.h"
+#include "fileio/file_io.h"
+#include "fileio/text_bytes.h"
 #include "settings/profile.h"
 
 namespace tollvane {
@@ -14,24 +15,14 @@ constexpr const char* kSection = "CALENDAR";
 constexpr const char* kNationalHolidaysKey = "NationalHolidays";
 constexpr const char* kImportedHeader = "# Tollvane imported days: YYYY/MM/DD name";
 
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) {
-    s.remove_prefix(1);
-  }
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
-    s.remove_suffix(1);
-  }
-  return s;
-}
-
 // Splits "date name" at the first blank; the name may be empty or hold blanks of its own.
 std::pair<std::string_view, std::string_view> SplitName(std::string_view text) {
-  text = TrimBlanks(text);
+  text = Trim(text);
   const std::size_t blank = text.find_first_of(" \t");
   if (blank == std::string_view::npos) {
     return {text, {}};
   }
-  return {text.substr(0, blank), TrimBlanks(text.substr(blank + 1))};
+  return {text.substr(0, blank), Trim(text.substr(blank + 1))};
 }
 
 template <typename T, typename Parse>
@@ -150,7 +141,7 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
       lineEnd = bytes.size();
     }
     const std::string_view line =
-        TrimBlanks(std::string_view(bytes).substr(lineStart, lineEnd - lineStart));
+        Trim(std::string_view(bytes).substr(lineStart, lineEnd - lineStart));
     lineStart = lineEnd + 1;
     if (line.empty() || line.front() == '#') {
       continue;
@@ -205,7 +196,7 @@ bool WriteImportedDays(const std::string& settingsPath, const std::vector<NamedD
     bytes += FormatNamedDay(day);
     bytes += '\n';
   }
-  return ReplaceFileAtomically(ImportedDaysPath(settingsPath), bytes);
+  return SaveFileBytes(ImportedDaysPath(settingsPath), bytes);
 }
 
 int MergeDays(std::vector<NamedDay>& into, const std::vector<NamedDay>& days) {

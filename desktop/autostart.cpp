@@ -1,17 +1,15 @@
 #include "desktop/autostart.h"
 
-#include <fcntl.h>
-#include <pwd.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
 #include "desktop/desktop_entry.h"
+#include "fileio/file_io.h"
+#include "fileio/home_folder.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 
@@ -20,30 +18,17 @@ namespace {
 
 constexpr std::string_view kReservedInExec = " \t\n\"'\\><~|&;$*?#()`";
 
-std::string HomeFolder() {
-  const char* home = ::getenv("HOME");
-  if (home != nullptr && home[0] == '/') {
-    return home;
+std::string ConfigHome() {
+  const char* configHome = ::getenv("XDG_CONFIG_HOME");
+  // The base-directory rules ignore a relative value.
+  if (configHome != nullptr && configHome[0] == '/') {
+    return configHome;
   }
-  const passwd* entry = ::getpwuid(::getuid());
-  if (entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] == '/') {
-    return entry->pw_dir;
+  const std::string home = HomeFolder();
+  if (home.empty()) {
+    throw AutostartError::NoHome();
   }
-  throw AutostartError::NoHome();
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
+  return home + "/.config";
 }
 
 }  // namespace
@@ -59,12 +44,7 @@ AutostartError AutostartError::NoHome() {
 }
 
 std::string AutostartEntryPath() {
-  const char* configHome = ::getenv("XDG_CONFIG_HOME");
-  // The base-directory rules ignore a relative value.
-  const std::string folder = configHome != nullptr && configHome[0] == '/'
-                                 ? std::string(configHome)
-                                 : HomeFolder() + "/.config";
-  return folder + "/autostart/tollvane.desktop";
+  return ConfigHome() + "/autostart/tollvane.desktop";
 }
 
 std::string ExecArgument(std::string_view argument) {
@@ -130,17 +110,8 @@ void EnableAutostart(const std::string& entryPath, const std::string& executable
   if (error) {
     throw AutostartError::CannotCreate(entryPath);
   }
-  // A temporary file beside it and a rename: the desktop never reads half an entry.
-  std::string temporary = entryPath + ".XXXXXX";
-  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) {
-    throw AutostartError::CannotCreate(entryPath);
-  }
-  const bool written = ::fchmod(fd, 0644) == 0 &&
-                       WriteAll(fd, AutostartEntryText(executablePath)) && ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || std::rename(temporary.c_str(), entryPath.c_str()) != 0) {
-    ::unlink(temporary.c_str());
+  // Whole or not at all: the desktop never reads half an entry.
+  if (!ReplaceFileAtomically(entryPath, AutostartEntryText(executablePath))) {
     throw AutostartError::CannotCreate(entryPath);
   }
 }

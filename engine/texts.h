@@ -19,8 +19,9 @@ inline constexpr const char* kChoice = "選択";
 
 inline constexpr const char* kAutosaveFile = "dorrel.dat";
 
-// Kinds of the bell record's lines: short words an operator reads in their own column of the
-// "動作記録" window.
+// Kinds of the bell record's lines, the one name of each for the engine, the windows and the
+// record: short words an operator reads in their own column of the "動作記録" window. Words
+// earlier versions wrote are in record/record_kinds.h.
 namespace record {
 inline constexpr const char* kStart = "起動";
 inline constexpr const char* kEnd = "終了";
@@ -30,10 +31,10 @@ inline constexpr const char* kOutputOn = "出力オン";
 inline constexpr const char* kOutputOff = "出力オフ";
 inline constexpr const char* kSound = "再生";
 inline constexpr const char* kBellEnd = "鳴り終わり";
-inline constexpr const char* kSuppressed = "休み";
+inline constexpr const char* kSuppressed = "鳴らさず";
 inline constexpr const char* kError = "エラー";
-inline constexpr const char* kBoardLost = "ボード切断";
-inline constexpr const char* kBoardFound = "ボード接続";
+inline constexpr const char* kBoardLost = "USB-IO切断";
+inline constexpr const char* kBoardFound = "USB-IO復旧";
 inline constexpr const char* kFile = "保存";
 inline constexpr const char* kWarning = "警告";
 inline constexpr const char* kClock = "時刻の飛び";

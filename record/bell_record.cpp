@@ -1,5 +1,6 @@
 #include "record/bell_record.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,8 +11,10 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <vector>
 
+#include "fileio/file_io.h"
 #include "record/record_files.h"
 #include "record/record_kinds.h"
 #include "record/record_line.h"
@@ -21,23 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t wrote = ::write(fd, data.data(), data.size());
-    if (wrote < 0 && errno == EINTR)
-      continue;
-    if (wrote <= 0) {
-      if (wrote == 0)
-        errno = EIO;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(wrote));
-  }
-  return true;
-}
-
 std::string DropNote(const LocalTime& when, std::uint64_t dropped) {
-  return FormatRecordLine(when, record_kind::kRecordLoss,
+  return FormatRecordLine(when, text::record::kRecordLoss,
                           "記録が追いつかず、" + std::to_string(dropped) + " 件の記録を捨てました");
 }
 
@@ -45,18 +33,31 @@ std::string_view StampOf(std::string_view line) {
   return line.substr(0, kRecordStampBytes);
 }
 
-// The file side of the writer thread: which day file is open and how far it has grown.
+// A line of the record's own, with the stamp of the event it follows.
+std::string NoteLine(std::string_view stamp, const std::string& text) {
+  return std::string(stamp) + "\t" + std::string(text::record::kRecordLoss) + "\t" + text + "\n";
+}
+
+std::string Mebibytes(std::uintmax_t bytes) {
+  const std::uintmax_t whole = bytes >> 20;
+  return whole > 0 ? std::to_string(whole) + "MiB" : std::to_string(bytes) + "バイト";
+}
+
+// The file side of the writer thread: the folder's descriptor, which day file is open and how
+// far it has grown. Day files are named relative to the folder, so a folder swapped for a link
+// after the check is never written through.
 class DayFiles {
  public:
   DayFiles(fs::path folder, const RecordLimits& limits, JournalSink* journal,
            BellRecord::Report& report, std::atomic<std::uint64_t>& written,
-           std::atomic<std::uint64_t>& lost)
+           std::atomic<std::uint64_t>& lost, std::atomic<std::uint64_t>& overDay)
       : folder_(std::move(folder)),
         limits_(limits),
         journal_(journal),
         report_(report),
         written_(written),
-        lost_(lost) {}
+        lost_(lost),
+        overDay_(overDay) {}
   ~DayFiles() { close(); }
 
   void write(const std::vector<std::string>& batch) {
@@ -78,21 +79,27 @@ class DayFiles {
       const std::string_view date = std::string_view(line).substr(0, 10);
       if (date != date_) {
         commit();
-        close();
+        endDay();
         date_ = date;
       }
       if (fd_ < 0 && !open()) {
         noteLost(1);
         continue;
       }
-      if (size_ + pending.size() > 0 &&
+      if (!dayFull_ && size_ + pending.size() > 0 &&
           size_ + pending.size() + line.size() > limits_.dayFileBytes) {
         commit();
-        setAside();
+        setAside(line);
         if (fd_ < 0 && !open()) {
           noteLost(1);
           continue;
         }
+      }
+      if (dayFull_) {
+        ++dayDropped_;
+        ++overDay_;
+        lastDropped_ = StampOf(line);
+        continue;
       }
       pending += line;
       ++pendingLines;
@@ -100,8 +107,19 @@ class DayFiles {
     commit();
   }
 
+  // At the end of the day's writing: how many lines its bound kept out goes into its file.
+  void endDay() {
+    if (dayDropped_ > 0 && fd_ >= 0) {
+      appendNote(NoteLine(lastDropped_, "この日の上限を超えた " + std::to_string(dayDropped_) +
+                                            "件の記録はファイルに残していません。"));
+    }
+    dayDropped_ = 0;
+    dayFull_ = false;
+    close();
+  }
+
  private:
-  fs::path currentPath() const { return folder_ / RecordFileNameOf(date_, 0); }
+  std::string currentName() const { return RecordFileNameOf(date_, 0); }
 
   void toJournal(std::string_view line) {
     const std::size_t tab = line.find('\t', kRecordStampBytes + 1);
@@ -114,31 +132,73 @@ class DayFiles {
     journal_->send(StampOf(line), kind, text);
   }
 
-  // A file removed or replaced under us (the folder deleted by hand) would swallow every
-  // line written to its old handle; start over at the path.
+  // A folder or file removed or replaced under us (deleted by hand) would swallow every line
+  // written to its old handle; start over at the path.
   void dropIfStale() {
+    if (!folderFd_.valid())
+      return;
+    struct stat atPath {};
+    if (::lstat(folder_.c_str(), &atPath) != 0 || atPath.st_ino != folderInode_ ||
+        atPath.st_dev != folderDevice_) {
+      close();
+      folderFd_ = FileDescriptor();
+      return;
+    }
     if (fd_ < 0)
       return;
-    struct stat open {
-    }, atPath{};
+    struct stat open {};
     if (::fstat(fd_, &open) != 0 || open.st_nlink == 0 ||
-        ::stat(currentPath().c_str(), &atPath) != 0 || atPath.st_ino != open.st_ino ||
-        atPath.st_dev != open.st_dev) {
+        ::fstatat(folderFd_.get(), currentName().c_str(), &atPath, AT_SYMLINK_NOFOLLOW) != 0 ||
+        atPath.st_ino != open.st_ino || atPath.st_dev != open.st_dev) {
       close();
     }
+  }
+
+  // The folder is the user's own business: made private, and used only when it is a real
+  // folder that no one else can change (a planted link or a shared folder would let another
+  // user read the record or have the prune delete their files).
+  bool openFolder() {
+    if (folder_.empty())
+      return refuseFolder("ホームフォルダがわかりません。");
+    std::error_code ignored;
+    fs::create_directories(folder_.parent_path(), ignored);
+    ::mkdir(folder_.c_str(), 0700);
+    FileDescriptor opened(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info {};
+    if (!opened.valid()) {
+      const int error = errno;
+      if (::lstat(folder_.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+        return refuseFolder("シンボリックリンクです。");
+      return refuse(error);
+    }
+    if (::fstat(opened.get(), &info) != 0)
+      return refuse(errno);
+    if (info.st_uid != ::geteuid())
+      return refuseFolder("ほかのユーザーのフォルダです。");
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+      return refuseFolder("ほかのユーザーも書き込めるフォルダです。");
+    folderFd_ = std::move(opened);
+    folderDevice_ = info.st_dev;
+    folderInode_ = info.st_ino;
+    return true;
+  }
+
+  bool partExists(int part) const {
+    struct stat info {};
+    return ::fstatat(folderFd_.get(), RecordFileNameOf(date_, part).c_str(), &info,
+                     AT_SYMLINK_NOFOLLOW) == 0 ||
+           errno != ENOENT;
   }
 
   bool open() {
     if (openRefused_)
       return false;  // one try per batch, not one per line
-    // The record is the user's own business: its folder is private, as XDG state folders are.
-    std::error_code ignored;
-    fs::create_directories(folder_.parent_path(), ignored);
-    ::mkdir(folder_.c_str(), 0700);
-    const fs::path path = currentPath();
+    if (!folderFd_.valid() && !openFolder())
+      return false;
     // Read as well, to look at the last byte. No links followed: the record appends to its
     // own files only.
-    fd_ = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    fd_ = ::openat(folderFd_.get(), currentName().c_str(),
+                   O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     struct stat info {};
     if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
       const int error = fd_ < 0 ? errno : EINVAL;
@@ -149,13 +209,15 @@ class DayFiles {
     // A line cut off by a crash stays one damaged line instead of swallowing the next event.
     char last = '\n';
     if (size_ > 0 && ::pread(fd_, &last, 1, static_cast<off_t>(size_ - 1)) == 1 && last != '\n') {
-      if (!WriteAll(fd_, "\n")) {
+      if (!WriteAllBytes(fd_, "\n")) {
         const int error = errno;
         close();
         return refuse(error);
       }
       ++size_;
     }
+    // A day that filled both its files before a restart stays full.
+    dayFull_ = size_ >= limits_.dayFileBytes && partExists(1);
     prune();
     return true;
   }
@@ -166,6 +228,17 @@ class DayFiles {
     return false;
   }
 
+  bool refuseFolder(const std::string& why) {
+    openRefused_ = true;
+    if (!failing_) {
+      failing_ = true;
+      tell("tollvane: 動作記録のフォルダ " + folder_.string() + " を使いません。" + why +
+           "動作記録はシステムの記録にだけ残します。自分だけが書き込めるフォルダにしてください。"
+           "(詳細: journalctl -t tollvane)");
+    }
+    return false;
+  }
+
   void close() {
     if (fd_ >= 0)
       ::close(fd_);
@@ -173,22 +246,37 @@ class DayFiles {
     size_ = 0;
   }
 
-  void setAside() {
+  // The day's first file holds the cause of a busy day, so it is set aside whole once and never
+  // replaced; when the second file fills too, the rest of the day is counted, not kept.
+  void setAside(std::string_view line) {
+    if (partExists(1)) {
+      dayFull_ = true;
+      appendNote(NoteLine(StampOf(line), "この日の動作記録が上限の " +
+                                             Mebibytes(2 * limits_.dayFileBytes) +
+                                             "に達しました。これ以降の記録は件数だけを残します。"));
+      return;
+    }
     close();
-    std::error_code error;
-    fs::rename(currentPath(), folder_ / RecordFileNameOf(date_, 1), error);
     // Failing that, the day goes on in its full file: a longer file beats a lost event.
+    ::renameat(folderFd_.get(), currentName().c_str(), folderFd_.get(),
+               RecordFileNameOf(date_, 1).c_str());
+  }
+
+  void appendNote(const std::string& note) {
+    if (fd_ >= 0 && WriteAllBytes(fd_, note) && ::fsync(fd_) == 0) {
+      size_ += note.size();
+      ++written_;
+    }
   }
 
   void append(const std::string& pending, std::size_t lines) {
     std::string data;
     if (lostPending_ > 0) {
-      data = std::string(StampOf(pending)) + "\t" + std::string(record_kind::kRecordLoss) +
-             "\t書き込めなかったため、" + std::to_string(lostPending_) +
-             " 件の記録が失われました\n";
+      data = NoteLine(StampOf(pending), "書き込めなかったため、" + std::to_string(lostPending_) +
+                                            " 件の記録が失われました");
     }
     data += pending;
-    if (!WriteAll(fd_, data) || ::fsync(fd_) != 0) {
+    if (!WriteAllBytes(fd_, data) || ::fsync(fd_) != 0) {
       const int error = errno;
       // Take back a part-written line, so that the file holds whole events only.
       if (::ftruncate(fd_, static_cast<off_t>(size_)) != 0) {
@@ -230,15 +318,16 @@ class DayFiles {
       else
         std::fprintf(stderr, "%s\n", message.c_str());
       if (journal_ != nullptr)
-        journal_->send({}, record_kind::kRecordLoss, message);
+        journal_->send({}, text::record::kRecordLoss, message);
     } catch (...) {
       // Telling is a courtesy; the record goes on without it.
     }
   }
 
-  // Whole files of the days past the newest keepDays days that have a record, then the oldest
-  // while the folder is over its size; the file being written stays. Days are counted by their
-  // files, not back from the clock, so a clock set years ahead cannot wipe the record.
+  // Whole files of the days past the newest keepDays days that have a record, then, with a
+  // folder size set, the oldest while the folder is over it; the file being written stays. Days
+  // are counted by their files, not back from the clock, so a clock set years ahead cannot wipe
+  // the record.
   void prune() {
     struct Entry {
       std::string date;
@@ -246,14 +335,22 @@ class DayFiles {
       std::uintmax_t bytes;
     };
     std::vector<Entry> entries;
-    std::error_code error;
-    for (fs::directory_iterator it(folder_, error), end; !error && it != end; it.increment(error)) {
-      auto name = ParseRecordFileName(it->path().filename().string());
-      std::error_code sizeError;
-      const std::uintmax_t bytes = it->file_size(sizeError);
-      if (name && !sizeError)
-        entries.push_back({name->date, name->part, bytes});
+    const int listing = ::dup(folderFd_.get());
+    DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
+    if (dir == nullptr) {
+      if (listing >= 0)
+        ::close(listing);
+      return;
     }
+    ::rewinddir(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+      auto name = ParseRecordFileName(entry->d_name);
+      struct stat info {};
+      if (name && ::fstatat(folderFd_.get(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+          !S_ISDIR(info.st_mode))
+        entries.push_back({name->date, name->part, static_cast<std::uintmax_t>(info.st_size)});
+    }
+    ::closedir(dir);
     // Oldest first: by day, and the set-aside part before the day's current file.
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
       return a.date != b.date ? a.date < b.date : a.part > b.part;
@@ -268,13 +365,13 @@ class DayFiles {
     std::uintmax_t total = 0;
     for (const Entry& e : entries)
       total += e.bytes;
+    const bool sizeCapped = limits_.folderBytes > 0;
     for (const Entry& e : entries) {
       const bool current = e.date == date_ && e.part == 0;
       const bool old = e.date < oldestKept;
-      if (current || (!old && total <= limits_.folderBytes))
+      if (current || (!old && (!sizeCapped || total <= limits_.folderBytes)))
         continue;
-      std::error_code removeError;
-      if (fs::remove(folder_ / RecordFileNameOf(e.date, e.part), removeError))
+      if (::unlinkat(folderFd_.get(), RecordFileNameOf(e.date, e.part).c_str(), 0) == 0)
         total -= e.bytes;
     }
   }
@@ -285,13 +382,20 @@ class DayFiles {
   BellRecord::Report& report_;
   std::atomic<std::uint64_t>& written_;
   std::atomic<std::uint64_t>& lost_;
+  std::atomic<std::uint64_t>& overDay_;
 
+  FileDescriptor folderFd_;
+  dev_t folderDevice_ = 0;
+  ino_t folderInode_ = 0;
   std::string date_;
   int fd_ = -1;
   std::uintmax_t size_ = 0;
   bool openRefused_ = false;
   bool failing_ = false;
   std::uint64_t lostPending_ = 0;
+  bool dayFull_ = false;
+  std::uint64_t dayDropped_ = 0;
+  std::string lastDropped_;
 };
 
 }  // namespace
@@ -301,13 +405,15 @@ struct BellRecord::Shared {
       : limits(limits),
         journal(std::move(journal)),
         report(std::move(report)),
-        files(std::move(folder), this->limits, this->journal.get(), this->report, written, lost) {}
+        files(std::move(folder), this->limits, this->journal.get(), this->report, written, lost,
+              overDay) {}
 
   const RecordLimits limits;
   const std::shared_ptr<JournalSink> journal;
   Report report;
   std::atomic<std::uint64_t> written{0};
   std::atomic<std::uint64_t> lost{0};
+  std::atomic<std::uint64_t> overDay{0};
   DayFiles files;  // the writer thread's alone
 
   std::mutex mutex;
@@ -320,6 +426,27 @@ struct BellRecord::Shared {
   bool finished = false;
   std::uint64_t droppedSinceNote = 0;
   std::uint64_t dropped = 0;
+
+  // The last event recorded and the repeats of it folded into the window that started at
+  // windowStartMs (local milliseconds); a count above 0 is still to be written.
+  struct Repeat {
+    std::string kind;
+    std::string text;
+    std::int64_t windowStartMs = 0;
+    LocalTime last{};
+    std::uint64_t count = 0;
+  };
+  std::optional<Repeat> repeat;
+
+  // The line that stands for the repeats, stamped with the last of them.
+  void queueRepeats() {
+    if (repeat && repeat->count > 0) {
+      queue.push_back(
+          FormatRecordLine(repeat->last, repeat->kind,
+                           repeat->text + "(同じ記録 " + std::to_string(repeat->count) + "回)"));
+      repeat->count = 0;
+    }
+  }
 
   static void Run(const std::shared_ptr<Shared>& self) {
     Shared& s = *self;
@@ -344,6 +471,13 @@ struct BellRecord::Shared {
       s.busy = false;
       s.idle.notify_all();
     }
+    lock.unlock();
+    try {
+      s.files.endDay();
+    } catch (...) {
+      // The count of a full day goes unsaid.
+    }
+    lock.lock();
     s.finished = true;
     s.idle.notify_all();
   }
@@ -371,6 +505,7 @@ BellRecord::~BellRecord() {
   {
     std::unique_lock lock(shared_->mutex);
     try {
+      shared_->queueRepeats();
       if (shared_->droppedSinceNote > 0)
         shared_->queue.push_back(DropNote(clock_.now(), shared_->droppedSinceNote));
     } catch (...) {
@@ -397,18 +532,43 @@ void BellRecord::record(std::string_view kind, std::string_view text) {
     bool wake = false;
     {
       std::lock_guard lock(s.mutex);
-      if (s.queue.size() >= s.limits.queueLines) {
-        ++s.droppedSinceNote;
-        ++s.dropped;
+      // A fault that repeats every few seconds is written once, then once a window with its
+      // count, so it cannot crowd the day's other events out of the record.
+      const std::int64_t nowMs = now.localSeconds * 1000 + now.millisecond;
+      const std::int64_t windowMs = std::chrono::milliseconds(s.limits.repeatWindow).count();
+      const bool same = s.repeat && s.repeat->kind == kind && s.repeat->text == text;
+      if (same && nowMs >= s.repeat->windowStartMs && nowMs - s.repeat->windowStartMs < windowMs) {
+        ++s.repeat->count;
+        s.repeat->last = now;
         return;
       }
-      if (s.droppedSinceNote > 0) {
-        s.queue.push_back(DropNote(now, s.droppedSinceNote));
-        s.droppedSinceNote = 0;
+      bool whole = true;
+      if (same) {
+        // A repeat past the window opens the next one; it is written in full only when the
+        // window before held no repeats, so a slow repeat shows each time.
+        whole = s.repeat->count == 0;
+        s.queueRepeats();
+        s.repeat->windowStartMs = nowMs;
+        s.repeat->last = now;
+        s.repeat->count = whole ? 0 : 1;
+      } else {
+        s.queueRepeats();
+        s.repeat = Shared::Repeat{std::string(kind), std::string(text), nowMs, now, 0};
       }
-      s.queue.push_back(std::move(line));
-      // A writer still busy takes this line with its next batch, without a wake-up call.
-      wake = s.writerWaiting;
+      if (!whole) {
+        wake = s.writerWaiting && !s.queue.empty();
+      } else if (s.queue.size() >= s.limits.queueLines) {
+        ++s.droppedSinceNote;
+        ++s.dropped;
+      } else {
+        if (s.droppedSinceNote > 0) {
+          s.queue.push_back(DropNote(now, s.droppedSinceNote));
+          s.droppedSinceNote = 0;
+        }
+        s.queue.push_back(std::move(line));
+        // A writer still busy takes this line with its next batch, without a wake-up call.
+        wake = s.writerWaiting;
+      }
     }
     if (wake)
       s.wake.notify_one();
@@ -428,6 +588,7 @@ RecordCounts BellRecord::counts() const {
   RecordCounts counts;
   counts.written = shared_->written;
   counts.lost = shared_->lost;
+  counts.overDay = shared_->overDay;
   std::lock_guard lock(shared_->mutex);
   counts.dropped = shared_->dropped;
   return counts;

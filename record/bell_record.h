@@ -2,6 +2,15 @@
 // folder and sent to the journal. record() formats on the caller's thread and hands the line
 // to a writer thread through a bounded queue, so a slow, full or missing disk never holds up a
 // bell; what cannot be kept is counted and noted in the record once it can be written again.
+//
+// An event identical to the one before (same kind and text) within repeatWindow of the first is
+// not written again: the window's repeats become one line, the text followed by
+// "(同じ記録 N回)" and stamped with the last repeat, written when another event comes, the same
+// one comes after the window (each later window gets its own count line), or the record ends.
+//
+// The folder is opened without following a link and used only when it is a folder of the
+// process's own user that group and others cannot write; otherwise the events go to the
+// journal only, and one report says why. A missing folder is made (mode 0700).
 #pragma once
 
 #include <chrono>
@@ -19,17 +28,19 @@
 namespace tollvane {
 
 struct RecordLimits {
-  std::size_t queueLines = 4096;              // lines waiting for the writer; beyond, dropped
-  std::uintmax_t dayFileBytes = 1u << 20;     // a day file this full is set aside whole
-  std::uintmax_t folderBytes = 6u << 20;      // above this, the oldest whole files go
-  int keepDays = 90;                          // days with a record kept, newest first
-  std::chrono::milliseconds closeWait{2000};  // longest wait for the writer at destruction
+  std::size_t queueLines = 4096;                  // lines waiting for the writer; beyond, dropped
+  std::uintmax_t dayFileBytes = 1u << 20;         // see record/record_files.h: a day keeps two
+  std::uintmax_t folderBytes = 0;                 // above this, the oldest whole files go; 0: none
+  int keepDays = 90;                              // days with a record kept, newest first
+  std::chrono::milliseconds repeatWindow{60000};  // repeats within it are counted; 0: none
+  std::chrono::milliseconds closeWait{2000};      // longest wait for the writer at destruction
 };
 
 struct RecordCounts {
   std::uint64_t written = 0;  // lines in the files
   std::uint64_t dropped = 0;  // refused because the queue was full
   std::uint64_t lost = 0;     // not written because the disk refused them
+  std::uint64_t overDay = 0;  // past the day's two files: in the journal only
 };
 
 class BellRecord : public Recorder {

@@ -1,15 +1,12 @@
 #include "record/record_files.h"
 
-#include <pwd.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <system_error>
 
 #include "engine/local_time.h"
+#include "fileio/home_folder.h"
 
 namespace tollvane {
 namespace {
@@ -79,20 +76,7 @@ void ReadFile(const fs::path& path, std::vector<RecordEvent>& events, int& damag
 }  // namespace
 
 fs::path DefaultRecordFolder() {
-  const char* state = getenv("XDG_STATE_HOME");
-  if (state != nullptr && state[0] == '/')
-    return fs::path(state) / "tollvane";
-  const char* home = getenv("HOME");
-  std::string homeFolder = home != nullptr ? home : "";
-  if (homeFolder.empty()) {
-    // Started without a login environment: the account's own home.
-    passwd entry{};
-    passwd* found = nullptr;
-    char buffer[4096];
-    if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr)
-      homeFolder = found->pw_dir;
-  }
-  return fs::path(homeFolder) / ".local" / "state" / "tollvane";
+  return StateFolder();
 }
 
 std::string RecordFileNameOf(std::string_view date, int part) {

@@ -1,10 +1,13 @@
 // Where the bell record lives and how it is read back.
 //
-// One file per local day, "YYYY-MM-DD.log". A day that fills its file (a fault repeating all
-// day) has it renamed whole to "YYYY-MM-DD.1.log", replacing an older one, and goes on in a
-// fresh file; so a day keeps its latest events and never more than two files. The writer
-// keeps the newest 90 days that have a record and removes older days' files whole, and then
-// the oldest files while the folder is over its size (6 MiB).
+// One file per local day, "YYYY-MM-DD.log". A day that fills its file (RecordLimits::dayFileBytes)
+// has it renamed whole to "YYYY-MM-DD.1.log" and goes on in a fresh file; that first part holds
+// what started a busy day and is never replaced. When the second file fills too, the day's
+// further events go to the journal only: the record notes that once and, at the end of the
+// day's writing, how many were left out. So no day takes more than two files, and the writer
+// removes days only by age: it keeps the newest 90 days that have a record and removes older
+// days' files whole. (Earlier versions set the older part aside under the same name, so both
+// layouts read back in order: ".1.log" before ".log".)
 #pragma once
 
 #include <cstdint>
@@ -18,7 +21,8 @@
 
 namespace tollvane {
 
-// $XDG_STATE_HOME/tollvane, or ~/.local/state/tollvane when that is unset or not absolute.
+// $XDG_STATE_HOME/tollvane, or ~/.local/state/tollvane when that is unset or not absolute;
+// empty without a home folder (StateFolder()).
 std::filesystem::path DefaultRecordFolder();
 
 struct RecordFileName {

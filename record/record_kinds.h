@@ -1,5 +1,6 @@
-// The kind tags of the bell record as the record and its window use them; the words are the
-// engine's (engine/texts.h), which writes most of them.
+// What the record and its window know about the kinds of the record's lines. The kinds
+// themselves are text::record::k* (engine/texts.h); files written by earlier versions may hold
+// older words for three of them, read and marked as the current ones are.
 #pragma once
 
 #include <string_view>
@@ -8,27 +9,35 @@
 
 namespace tollvane::record_kind {
 
-inline constexpr std::string_view kProgramStart = text::record::kStart;
-inline constexpr std::string_view kProgramEnd = text::record::kEnd;
-inline constexpr std::string_view kArm = text::record::kArm;
-inline constexpr std::string_view kDisarm = text::record::kDisarm;
-inline constexpr std::string_view kOutputOn = text::record::kOutputOn;
-inline constexpr std::string_view kOutputOff = text::record::kOutputOff;
-inline constexpr std::string_view kSoundStart = text::record::kSound;
-inline constexpr std::string_view kBellEnd = text::record::kBellEnd;
-inline constexpr std::string_view kSuppressed = text::record::kSuppressed;
-inline constexpr std::string_view kError = text::record::kError;
-inline constexpr std::string_view kBoardLost = text::record::kBoardLost;
-inline constexpr std::string_view kBoardFound = text::record::kBoardFound;
-inline constexpr std::string_view kFileWrite = text::record::kFile;
-inline constexpr std::string_view kWarning = text::record::kWarning;
-inline constexpr std::string_view kClockJump = text::record::kClock;
-inline constexpr std::string_view kRecordLoss = text::record::kRecordLoss;
+using namespace std::string_view_literals;
+
+struct FormerKind {
+  std::string_view word;     // as earlier versions wrote it
+  std::string_view current;  // the kind it stands for now
+};
+inline constexpr FormerKind kFormerKinds[] = {
+    {"ボード切断"sv, text::record::kBoardLost},
+    {"ボード接続"sv, text::record::kBoardFound},
+    {"休み"sv, text::record::kSuppressed},
+};
+
+// The current kind of a word read from a file: a former word becomes its kind, any other word
+// stays as it is.
+constexpr std::string_view CurrentKind(std::string_view kind) {
+  for (const FormerKind& former : kFormerKinds) {
+    if (kind == former.word) {
+      return former.current;
+    }
+  }
+  return kind;
+}
 
 // Kinds the record window marks, so that trouble stands out in a day of routine bells.
-inline bool NeedsAttention(std::string_view kind) {
-  return kind == kError || kind == kWarning || kind == kBoardLost || kind == kClockJump ||
-         kind == kRecordLoss;
+constexpr bool NeedsAttention(std::string_view kind) {
+  kind = CurrentKind(kind);
+  return kind == text::record::kError || kind == text::record::kWarning ||
+         kind == text::record::kBoardLost || kind == text::record::kClock ||
+         kind == text::record::kRecordLoss;
 }
 
 }  // namespace tollvane::record_kind

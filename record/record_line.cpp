@@ -4,49 +4,13 @@
 #include <cstdio>
 
 #include "engine/local_time.h"
+#include "fileio/text_bytes.h"
 
 namespace tollvane {
 namespace {
 
 constexpr std::string_view kCut = "…";
 constexpr char kHex[] = "0123456789ABCDEF";
-
-// Length of the well-formed UTF-8 sequence starting at s[i], or 0 (overlong forms,
-// surrogates and code points past U+10FFFF included).
-std::size_t Utf8Length(std::string_view s, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char b0 = byte(i);
-  if (b0 < 0x80)
-    return 1;
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    length = 2;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    length = 3;
-    if (b0 == 0xE0)
-      low = 0xA0;
-    if (b0 == 0xED)
-      high = 0x9F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    length = 4;
-    if (b0 == 0xF0)
-      low = 0x90;
-    if (b0 == 0xF4)
-      high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (i + length > s.size())
-    return 0;
-  if (byte(i + 1) < low || byte(i + 1) > high)
-    return 0;
-  for (std::size_t k = 2; k < length; ++k) {
-    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
-      return 0;
-  }
-  return length;
-}
 
 bool IsControl(unsigned char c) {
   return c < 0x20 || c == 0x7F;
@@ -63,7 +27,7 @@ bool AppendEscaped(std::string& line, std::string_view s, std::size_t budget) {
       piece[0] = '\\';
       piece[1] = c == '\\' ? '\\' : c == '\t' ? 't' : c == '\n' ? 'n' : 'r';
       add = std::string_view(piece, 2);
-    } else if (IsControl(c) || (used = Utf8Length(s, i)) == 0) {
+    } else if (IsControl(c) || (used = Utf8SequenceLength(s, i)) == 0) {
       used = 1;
       piece[0] = '\\';
       piece[1] = 'x';
@@ -111,7 +75,7 @@ std::optional<std::string> Unescape(std::string_view s) {
       }
       continue;
     }
-    const std::size_t length = IsControl(c) ? 0 : Utf8Length(s, i);
+    const std::size_t length = IsControl(c) ? 0 : Utf8SequenceLength(s, i);
     if (length == 0)
       return std::nullopt;
     out.append(s.substr(i, length));

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "engine/errors.h"
-#include "schedule/file_io.h"
+#include "fileio/file_io.h"
 #include "schedule/tabs.h"
 #include "schedule/text_number.h"
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "engine/errors.h"
+#include "fileio/text_bytes.h"
 #include "settings/profile.h"
 
 namespace tollvane {
@@ -14,28 +15,10 @@ constexpr std::size_t kShownValueBytes = 40;
 // Length of the UTF-8 sequence starting at text[i], or 0 when it is not a valid printable one.
 std::size_t PrintableUtf8Length(std::string_view text, std::size_t i) {
   const auto lead = static_cast<unsigned char>(text[i]);
-  if (lead >= 0x20 && lead < 0x7f) {
-    return 1;
-  }
-  std::size_t length = 0;
-  if (lead >= 0xc2 && lead <= 0xdf) {
-    length = 2;
-  } else if (lead >= 0xe0 && lead <= 0xef) {
-    length = 3;
-  } else if (lead >= 0xf0 && lead <= 0xf4) {
-    length = 4;
-  } else {
+  if (lead < 0x20 || lead == 0x7f) {
     return 0;
   }
-  if (i + length > text.size()) {
-    return 0;
-  }
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((static_cast<unsigned char>(text[i + k]) & 0xc0) != 0x80) {
-      return 0;
-    }
-  }
-  return length;
+  return Utf8SequenceLength(text, i);
 }
 
 // Printable UTF-8 stays as it is; every other byte is shown as \xNN.

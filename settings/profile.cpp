@@ -5,27 +5,14 @@
 
 #include <string>
 
-#include "schedule/file_io.h"
+#include "fileio/file_io.h"
+#include "fileio/text_bytes.h"
 
 namespace tollvane {
 
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) {
-    s.remove_prefix(1);
-  }
-  while (!s.empty() && IsBlank(s.back())) {
-    s.remove_suffix(1);
-  }
-  return s;
-}
 
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;

@@ -1,16 +1,17 @@
 #include "settings/settings_location.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
 
-#include "schedule/file_io.h"
+#include "fileio/file_io.h"
+#include "fileio/home_folder.h"
 #include "settings/settings_file.h"
 
 namespace tollvane {
@@ -73,8 +74,22 @@ bool MakeFolders(const std::string& folder) {
   return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
+// Exclusive, so a file that appeared meanwhile is never replaced; a copy that cannot be
+// completed is taken back.
+void CreateExclusively(const std::string& to, const std::string& bytes) {
+  FileDescriptor file(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!file.valid()) {
+    return;
+  }
+  const bool written = WriteAllBytes(file.get(), bytes) && ::fsync(file.get()) == 0;
+  if (!file.close() || !written) {
+    ::unlink(to.c_str());
+  }
+}
+
 // Writes a complete temporary copy and links it in under the name, which fails rather than
 // replace a file that appeared meanwhile (a second instance starting at the same moment).
+// Where links are refused the file is created exclusively and written instead.
 void CopyIfMissing(const std::string& from, const std::string& to) {
   std::string bytes;
   if (ReadFileBytes(from, bytes) != FileStatus::kOk) {
@@ -82,17 +97,20 @@ void CopyIfMissing(const std::string& from, const std::string& to) {
   }
   const std::string temporary = to + "." + std::to_string(::getpid()) + ".new";
   FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-  if (!file.valid()) {
-    return;
+  if (file.valid()) {
+    const bool written = WriteAllBytes(file.get(), bytes) && ::fsync(file.get()) == 0;
+    const bool linked = file.close() && written && ::link(temporary.c_str(), to.c_str()) == 0;
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    if (linked || error == EEXIST) {
+      return;
+    }
   }
-  const bool written = WriteAllBytes(file.get(), bytes) && ::fsync(file.get()) == 0;
-  if (file.close() && written) {
-    // A refusal (the file appeared meanwhile, or the folder is full) leaves the first write to
-    // report the problem.
-    [[maybe_unused]] const int linked = ::link(temporary.c_str(), to.c_str());
-  }
-  ::unlink(temporary.c_str());
+  // A refusal here too (the folder is full or read-only) leaves the first write to report it.
+  CreateExclusively(to, bytes);
 }
+
+const char* const kOthersMayWriteReason = "ほかのユーザーも書き換えられるフォルダです。";
 
 }  // namespace
 
@@ -105,44 +123,61 @@ bool SystemFileAccess::writable(const std::string& path) const {
   return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-SettingsEnvironment SettingsEnvironment::FromProcess() {
-  SettingsEnvironment environment{Env("HOME"), Env("XDG_CONFIG_HOME"), Env("XDG_CONFIG_DIRS")};
-  if (environment.home.empty()) {
-    // A service or a bare su may start the program without HOME.
-    std::vector<char> buffer(16384);
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
-        found != nullptr && found->pw_dir != nullptr) {
-      environment.home = found->pw_dir;
-    }
+std::string SystemFileAccess::othersMayWrite(const std::string& folder) const {
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) {
+    return {};
   }
-  return environment;
+  const bool foreignOwner = info.st_uid != ::geteuid() && info.st_uid != 0;
+  if (!foreignOwner && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0) {
+    return {};
+  }
+  char mode[8];
+  std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+  return "持ち主 uid " + std::to_string(info.st_uid) + ", 権限 " + mode;
+}
+
+SettingsEnvironment SettingsEnvironment::FromProcess() {
+  return {HomeFolder(), Env("XDG_CONFIG_HOME"), Env("XDG_CONFIG_DIRS")};
 }
 
 SettingsLocation ChooseSettingsLocation(const std::string& executablePath,
                                         const SettingsEnvironment& environment,
-                                        const FileAccess& files) {
+                                        const FileAccess& files, std::string* note) {
   const std::string beside = SettingsPathForExecutable(executablePath);
+  const std::string besideFolder = FolderOf(beside);
   const bool besideExists = files.exists(beside);
   const bool besideUsable =
-      (besideExists && files.writable(beside)) || files.writable(FolderOf(beside));
-  if (besideUsable && !InSystemHierarchy(FolderOf(beside))) {
+      (besideExists && files.writable(beside)) || files.writable(besideFolder);
+  const bool systemFolder = InSystemHierarchy(besideFolder);
+  const std::string others = systemFolder ? std::string() : files.othersMayWrite(besideFolder);
+  if (besideUsable && !systemFolder && others.empty()) {
     return {beside, {}};
   }
+  const auto tell = [&](const std::string& line) {
+    if (note != nullptr && besideUsable && !others.empty()) {
+      *note = line + "(詳細: " + others + ")";
+    }
+  };
 
   std::string configHome = environment.xdgConfigHome;
   if (!IsAbsolute(configHome)) {
     if (!IsAbsolute(environment.home)) {
+      tell("実行ファイルのフォルダ " + besideFolder + " は" + kOthersMayWriteReason +
+           "ホームフォルダがわからないため、設定ファイルはそこに置きます。フォルダの権限を直して"
+           "ください。");
       return {beside, {}};
     }
     configHome = environment.home + "/.config";
   }
   SettingsLocation location{configHome + "/" + kAppFolder + "/" + kUserSettingsName, {}};
+  tell("設定ファイルを実行ファイルのフォルダ " + besideFolder + " に置きません。" +
+       kOthersMayWriteReason + "代わりに " + location.file + " を使います。");
   if (files.exists(location.file)) {
     return location;
   }
-  if (besideExists) {
+  // A file others may have planted is no administrator's defaults.
+  if (besideExists && others.empty()) {
     location.defaults = beside;
     return location;
   }
@@ -175,6 +210,13 @@ std::string PrepareSettingsLocation(const SettingsLocation& location) {
 
 std::string SettingsFolder() {
   return FolderOf(SettingsFilePath());
+}
+
+std::string SettingsLocationNote() {
+  const SystemFileAccess files;
+  std::string note;
+  ChooseSettingsLocation(ExecutablePath(), SettingsEnvironment::FromProcess(), files, &note);
+  return note;
 }
 
 }  // namespace tollvane

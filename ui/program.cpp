@@ -16,6 +16,7 @@
 #include "record/journal.h"
 #include "record/record_files.h"
 #include "settings/settings_file.h"
+#include "settings/settings_location.h"
 #include "ui/Unit1.h"
 #include "ui/guard.h"
 #include "ui/qt_services.h"
@@ -89,6 +90,9 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
     libraryMessageRecord = &real->recorder;
     real->recorder.record(text::record::kStart, std::string("Tollvane ") + TOLLVANE_VERSION +
                                                     " 設定ファイル " + SettingsFilePath());
+    if (const std::string note = SettingsLocationNote(); !note.empty()) {
+      real->recorder.record(text::record::kWarning, note);
+    }
     TForm1 form1(real->parts());
     // Logout and shutdown: the pages are saved without the close question, then the
     // program ends. The operator's own close still asks.

@@ -103,34 +103,45 @@ TEST_F(BellRecordTest, EventsLandInTheFileOfTheirDayAndInTheJournal) {
   EXPECT_TRUE(reports.empty());
 }
 
-TEST_F(BellRecordTest, AFullDayFileIsSetAsideWholeAndTheLatestEventsKept) {
+// A busy day keeps its first file whole (it holds what started the trouble) and one more; the
+// rest is counted, and the count is noted when the day's writing ends.
+TEST_F(BellRecordTest, AFullDayKeepsItsFirstFileWholeAndCountsTheRest) {
   RecordLimits limits;
-  limits.dayFileBytes = 400;  // about eight lines
-  BellRecord record(clock, folder, limits, nullptr, report);
+  limits.dayFileBytes = 400;  // about ten lines
   std::vector<std::string> recorded;
-  for (int i = 0; i < 40; ++i) {
-    clock.time.millisecond = i;
-    recorded.push_back("bell " + std::to_string(i));
-    record.record("再生", recorded.back());
-    if (i % 3 == 0) {
-      ASSERT_TRUE(record.flush());  // batches of different sizes
+  std::uint64_t overDay = 0;
+  {
+    BellRecord record(clock, folder, limits, nullptr, report);
+    for (int i = 0; i < 40; ++i) {
+      clock.time.millisecond = i;
+      recorded.push_back("bell " + std::to_string(i));
+      record.record("再生", recorded.back());
+      if (i % 3 == 0) {
+        ASSERT_TRUE(record.flush());  // batches of different sizes
+      }
     }
+    ASSERT_TRUE(record.flush());
+    overDay = record.counts().overDay;
+    EXPECT_EQ(record.counts().written, 40 - overDay + 1);  // and the note that the day is full
   }
-  ASSERT_TRUE(record.flush());
   std::vector<std::string> files;
-  for (const auto& entry : fs::directory_iterator(folder)) {
+  for (const auto& entry : fs::directory_iterator(folder))
     files.push_back(entry.path().filename().string());
-    EXPECT_LE(fs::file_size(entry.path()), limits.dayFileBytes);
-  }
   std::sort(files.begin(), files.end());
   EXPECT_THAT(files, ElementsAre("2026-12-07.1.log", "2026-12-07.log"));
+  EXPECT_LE(fs::file_size(folder / "2026-12-07.1.log"), limits.dayFileBytes);
   ExpectWholeLines(folder);
-  // The two files hold an unbroken run of the latest events.
-  const std::vector<std::string> kept = Texts(folder);
-  ASSERT_GE(kept.size(), 8u);
-  for (std::size_t i = 0; i < kept.size(); ++i)
-    EXPECT_EQ(kept[i], recorded[recorded.size() - 1 - i]);
-  EXPECT_EQ(record.counts().written, 40u);
+  // Oldest first: an unbroken run of the first events, then the two notes.
+  std::vector<std::string> kept = Texts(folder);
+  std::reverse(kept.begin(), kept.end());
+  ASSERT_GE(kept.size(), 18u);
+  ASSERT_GT(overDay, 0u);
+  EXPECT_EQ(kept.size(), 40 - overDay + 2);
+  for (std::size_t i = 0; i + 2 < kept.size(); ++i)
+    EXPECT_EQ(kept[i], recorded[i]);
+  EXPECT_THAT(kept[kept.size() - 2], HasSubstr("上限"));
+  EXPECT_EQ(kept.back(), "この日の上限を超えた " + std::to_string(overDay) +
+                             "件の記録はファイルに残していません。");
 }
 
 TEST_F(BellRecordTest, OldDaysAndThenTheOldestFilesArePruned) {

@@ -61,6 +61,23 @@ bool UnderFolder(const char* path) {
          (path[g_folderLength] == '/' || path[g_folderLength] == '\0');
 }
 
+// A path given relative to a folder's descriptor, made absolute.
+bool AtUnderFolder(int dirfd, const char* path) {
+  if (path == nullptr || path[0] == '/' || dirfd == AT_FDCWD)
+    return UnderFolder(path);
+  char link[64];
+  snprintf(link, sizeof link, "/proc/self/fd/%d", dirfd);
+  char target[PATH_MAX];
+  const ssize_t length = readlink(link, target, sizeof target - 1);
+  if (length <= 0)
+    return false;
+  target[length] = '\0';
+  char full[PATH_MAX];
+  if (snprintf(full, sizeof full, "%s/%s", target, path) >= static_cast<int>(sizeof full))
+    return false;
+  return UnderFolder(full);
+}
+
 bool FdUnderFolder(int fd) {
   char link[64];
   snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
@@ -98,6 +115,36 @@ int open(const char* path, int flags, ...) {
   if (Armed(DiskFault::kReadOnly) && Changes(flags) && UnderFolder(path) && Refuse(EROFS))
     return -1;
   return next(path, flags, mode);
+}
+
+int openat(int dirfd, const char* path, int flags, ...) {
+  static const auto next = Next<int (*)(int, const char*, int, ...)>("openat");
+  mode_t mode = 0;
+  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
+    va_list arguments;
+    va_start(arguments, flags);
+    mode = static_cast<mode_t>(va_arg(arguments, unsigned int));
+    va_end(arguments);
+  }
+  if (Armed(DiskFault::kReadOnly) && Changes(flags) && AtUnderFolder(dirfd, path) && Refuse(EROFS))
+    return -1;
+  return next(dirfd, path, flags, mode);
+}
+
+int renameat(int fromfd, const char* from, int tofd, const char* to) noexcept {
+  static const auto next = Next<int (*)(int, const char*, int, const char*)>("renameat");
+  if (Armed(DiskFault::kReadOnly) && (AtUnderFolder(fromfd, from) || AtUnderFolder(tofd, to)) &&
+      Refuse(EROFS))
+    return -1;
+  return next(fromfd, from, tofd, to);
+}
+
+int link(const char* from, const char* to) noexcept {
+  static const auto next = Next<int (*)(const char*, const char*)>("link");
+  if ((Armed(DiskFault::kReadOnly) || Armed(DiskFault::kNoHardLinks)) && UnderFolder(to) &&
+      Refuse(Armed(DiskFault::kReadOnly) ? EROFS : EPERM))
+    return -1;
+  return next(from, to);
 }
 
 int faccessat(int dirfd, const char* path, int mode, int flags) noexcept {
@@ -151,6 +198,8 @@ const char* DiskFaultName(DiskFault fault) {
       return "Full";
     case DiskFault::kFullAtFlush:
       return "FullAtFlush";
+    case DiskFault::kNoHardLinks:
+      return "NoHardLinks";
   }
   return "?";
 }

@@ -1,8 +1,8 @@
-// File-system faults injected into this test program: its own open, faccessat, rename, write
-// and fsync stand in front of the C library's (which they call through dlsym(RTLD_NEXT), so
-// the sanitizers' interceptors stay in the chain). A fault touches only paths under one
-// folder, so the test framework, Qt and GStreamer write on undisturbed. Works as root, where
-// permission bits would not stop anything.
+// File-system faults injected into this test program: its own open, openat, faccessat, rename,
+// renameat, link, write and fsync stand in front of the C library's (which they call through
+// dlsym(RTLD_NEXT), so the sanitizers' interceptors stay in the chain). A fault touches only paths
+// under one folder, so the test framework, Qt and GStreamer write on undisturbed. Works as root,
+// where permission bits would not stop anything.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +14,7 @@ enum class DiskFault {
   kReadOnly,     // the folder's file system is mounted read-only: EROFS for every change
   kFull,         // the disk fills up: writes take budget bytes in all, then fail with ENOSPC
   kFullAtFlush,  // writes land in the cache, and flushing them finds no room: fsync ENOSPC
+  kNoHardLinks,  // a file system without hard links (vfat, exFAT): link EPERM
 };
 
 const char* DiskFaultName(DiskFault fault);

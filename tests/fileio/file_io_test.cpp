@@ -1,6 +1,6 @@
 // What the schedule and settings tests cannot see through their callers: the missing/failed
 // distinction, the owner of a replaced file, and odd target names.
-#include "schedule/file_io.h"
+#include "fileio/file_io.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

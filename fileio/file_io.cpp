@@ -1,6 +1,7 @@
-#include "schedule/file_io.h"
+#include "fileio/file_io.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,9 @@
 #include <cstdlib>
 #include <memory>
 #include <utility>
+#include <vector>
+
+#include "fileio/home_folder.h"
 
 namespace tollvane {
 
@@ -73,9 +77,12 @@ class TemporaryFile {
 bool WriteAllBytes(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t wrote = ::write(fd, bytes.data(), bytes.size());
-    if (wrote < 0) {
-      if (errno == EINTR) {
-        continue;
+    if (wrote < 0 && errno == EINTR) {
+      continue;
+    }
+    if (wrote <= 0) {
+      if (wrote == 0) {
+        errno = EIO;
       }
       return false;
     }
@@ -164,17 +171,110 @@ bool WritableByUs(const std::string& path) {
   return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-// The new bytes go over the old ones first and the file is cut afterwards, so a disk that is
-// full fails only where the file grows, with the old blocks still in place.
+bool WriteAllAt(int fd, std::string_view bytes, off_t offset) {
+  while (!bytes.empty()) {
+    const ssize_t wrote = ::pwrite(fd, bytes.data(), bytes.size(), offset);
+    if (wrote < 0 && errno == EINTR) {
+      continue;
+    }
+    if (wrote <= 0) {
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(wrote));
+    offset += wrote;
+  }
+  return true;
+}
+
+bool ReadAll(int fd, std::string& out) {
+  std::unique_ptr<char[]> chunk(new char[kReadChunkBytes]);
+  for (;;) {
+    const ssize_t got = ReadSome(fd, chunk.get(), kReadChunkBytes);
+    if (got <= 0) {
+      return got == 0;
+    }
+    out.append(chunk.get(), static_cast<std::size_t>(got));
+  }
+}
+
+// A flushed copy of the old content where the user alone writes, else in the temporary folder;
+// removed again unless kept on purpose (a crash never reaches the destructor).
+class SavedCopy {
+ public:
+  SavedCopy(const std::string& target, std::string_view bytes) {
+    std::vector<std::string> folders;
+    const std::string state = StateFolder();
+    if (!state.empty()) {
+      folders.push_back(state);
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    folders.push_back(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp");
+    for (const std::string& folder : folders) {
+      if (folder == state) {
+        ::mkdir(ParentFolder(folder).c_str(), 0700);
+        ::mkdir(folder.c_str(), 0700);
+      }
+      std::string name = folder + "/" + BaseName(target).substr(0, 180) + ".XXXXXX.before-save";
+      FileDescriptor file(::mkostemps(name.data(), 12, O_CLOEXEC));
+      if (!file.valid()) {
+        continue;
+      }
+      if (WriteAllBytes(file.get(), bytes) && ::fsync(file.get()) == 0 && file.close()) {
+        path_ = std::move(name);
+        return;
+      }
+      ::unlink(name.c_str());
+    }
+  }
+  SavedCopy(const SavedCopy&) = delete;
+  SavedCopy& operator=(const SavedCopy&) = delete;
+  ~SavedCopy() {
+    if (!path_.empty()) {
+      ::unlink(path_.c_str());
+    }
+  }
+  bool made() const { return !path_.empty(); }
+  // The old content could not be put back: the copy is all that is left of it.
+  void keep() { path_.clear(); }
+
+ private:
+  std::string path_;
+};
+
+// The old bytes are copied aside before the first write, the room for the new ones is reserved,
+// and any failure puts the old bytes back: the file is never left cut or mixed.
 bool OverwriteInPlace(const std::string& target, std::string_view bytes) {
-  FileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  FileDescriptor file(::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   struct stat info {};
   if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
     return false;
   }
-  return WriteAllBytes(file.get(), bytes) &&
-         ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0 &&
-         ::fsync(file.get()) == 0 && file.close();
+  std::string old;
+  if (!ReadAll(file.get(), old)) {
+    return false;
+  }
+  SavedCopy copy(target, old);
+  if (!copy.made()) {
+    return false;
+  }
+  // Where the file system cannot reserve (EOPNOTSUPP) the write itself finds out.
+  if (bytes.size() > old.size() &&
+      ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size())) != 0 &&
+      errno != EOPNOTSUPP && errno != ENOSYS) {
+    return false;
+  }
+  if (WriteAllAt(file.get(), bytes, 0) &&
+      ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0 && ::fsync(file.get()) == 0) {
+    return file.close();
+  }
+  // The old bytes fit where they were, so putting them back needs no new room.
+  const int error = errno;
+  if (!WriteAllAt(file.get(), old, 0) ||
+      ::ftruncate(file.get(), static_cast<off_t>(old.size())) != 0 || ::fsync(file.get()) != 0) {
+    copy.keep();
+  }
+  errno = error;
+  return false;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Reading and saving the small files users keep beside the program (schedules,
-// the settings file). Plain POSIX calls; callers turn a failure into their own error.
+// Reading and saving the small files users keep beside the program (schedules, the settings
+// file, the imported days, the autostart entry). Plain POSIX calls; callers turn a failure
+// into their own error.
 #pragma once
 
 #include <sys/types.h>
@@ -41,7 +42,8 @@ FileStatus OpenRegularFile(const std::string& path, FileDescriptor& file);
 // One read(2), retried when a signal interrupts it: the byte count, 0 at the end, -1 on error.
 ssize_t ReadSome(int fd, char* buffer, std::size_t size);
 
-// Writes all of bytes, retrying short writes and interrupted ones. False on any error.
+// Writes all of bytes, retrying short writes and interrupted ones. False on any error (a write
+// that takes nothing counts as one, with errno EIO).
 bool WriteAllBytes(int fd, std::string_view bytes);
 
 // The whole of a regular file (see OpenRegularFile). out is cleared first and holds nothing
@@ -57,12 +59,17 @@ FileStatus ReadFileBytes(const std::string& path, std::string& out);
 // file as it was and no temporary file behind, on any failure.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
-// How the schedule and settings writers save: ReplaceFileAtomically, except for an existing
-// file the process may write inside a folder it may not write and does not own (a shared
-// folder an administrator set up). There no temporary file can be made, so the file itself
-// is overwritten, cut to the new length and flushed to disk: it keeps its inode, owner,
-// permissions and hard links, and a crash in the middle may leave it partly written. A folder
-// the user owns and made read-only is taken as a deliberate lock and refuses the save.
+// How the schedule, settings and imported-days writers save: ReplaceFileAtomically, except for
+// an existing file the process may write inside a folder it may not write and does not own (a
+// shared folder an administrator set up). There no temporary file can be made, so the file
+// itself is overwritten: it keeps its inode, owner, permissions and hard links. The old content
+// stays reachable until the new one is complete and flushed to disk: it is first copied,
+// flushed, into the user's state folder (StateFolder(), else the temporary folder) as
+// "<name>.XXXXXX.before-save", the new size is reserved on the disk where the file system can
+// (fallocate), and any failure while writing (a full disk, a file-size limit) writes the old
+// bytes back. The copy is removed after a good save; a crash in the middle leaves it there, the
+// only place the old content then is. Without a place for the copy the save is refused. A
+// folder the user owns and made read-only is taken as a deliberate lock and refuses the save.
 bool SaveFileBytes(const std::string& path, std::string_view bytes);
 
 }  // namespace tollvane
