@@ -544,9 +544,11 @@ void BellRecord::record(std::string_view kind, std::string_view text) {
       }
       bool whole = true;
       if (same) {
-        // A repeat past the window opens the next one; it is written in full only when the
-        // window before held no repeats, so a slow repeat shows each time.
-        whole = s.repeat->count == 0;
+        // A repeat past the window opens the next one. It is counted there while the repeats
+        // go on without a window's pause; a slow or resumed repeat is written in full.
+        const LocalTime& last = s.repeat->last;
+        whole = s.repeat->count == 0 ||
+                nowMs - (last.localSeconds * 1000 + last.millisecond) >= windowMs;
         s.queueRepeats();
         s.repeat->windowStartMs = nowMs;
         s.repeat->last = now;

@@ -3,7 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <condition_variable>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -308,6 +312,145 @@ TEST_F(BellRecordTest, ALinkInPlaceOfADayFileIsNotFollowed) {
   }
   EXPECT_EQ(ReadBytes(elsewhere), "precious\n");
   EXPECT_EQ(reports.size(), 1u);
+}
+
+// Identical events (kind and text) within a minute of the first are written once, then as one
+// line with their count, stamped with the last; anything else is written as it comes.
+TEST_F(BellRecordTest, RepeatsAreWrittenOnceAndThenCounted) {
+  struct Event {
+    int second;  // after 08:30:00
+    const char* kind;
+    const char* text;
+  };
+  const Event events[] = {
+      {0, "エラー", "x"},   {5, "エラー", "x"},
+      {10, "エラー", "x"},  {12, "警告", "x"},  // another kind: not a repeat
+      {20, "エラー", "x"},                      // a repeat, but not of the event just before
+      {100, "エラー", "x"}, {130, "エラー", "x"},
+      {165, "エラー", "x"}, {170, "エラー", "x"},  // the next window of the same repeat
+      {400, "エラー", "x"},                        // after a pause: written in full again
+  };
+  {
+    BellRecord record(clock, folder, {}, nullptr, report);
+    for (const Event& e : events) {
+      clock.time = At(2026, 12, 7, 8, 30, 0);
+      clock.time.localSeconds += e.second;
+      record.record(e.kind, e.text);
+    }
+  }
+  std::vector<std::string> lines;
+  for (const RecordEvent& e : ReadRecord(folder).events)
+    lines.insert(lines.begin(), e.time.substr(0, 8) + " " + e.kind + " " + e.text);
+  EXPECT_THAT(lines, ElementsAre("08:30:00 エラー x", "08:30:10 エラー x(同じ記録 2回)",
+                                 "08:30:12 警告 x", "08:30:20 エラー x", "08:31:40 エラー x",
+                                 "08:32:10 エラー x(同じ記録 1回)",
+                                 "08:32:50 エラー x(同じ記録 2回)", "08:36:40 エラー x"));
+}
+
+// A forced ring failing all day, or a day of varied errors, costs none of the days after it:
+// the prune goes by age only, and the busy day's first file keeps what started it.
+TEST_F(BellRecordTest, ANoisyDayCostsNoOtherDay) {
+  const std::string error =
+      "強制の音を鳴らせません: /home/sensei/チャイム/chime.wav を開けません(詳細: GStreamer の要素 "
+      "playbin がありません)";
+  for (const bool identical : {true, false}) {
+    SCOPED_TRACE(identical ? "one error repeating" : "errors all different");
+    ScratchFolder other;
+    const fs::path state = other.path() / "tollvane";
+    const std::string noisyDay = "2026-04-06";
+    BellRecord record(clock, state, {}, nullptr, report);
+    clock.time = At(2026, 4, 6, 7, 0, 0);
+    record.record("エラー", "最初の原因");
+    for (int i = 0; i < 20000; ++i) {
+      clock.time.localSeconds += 4;
+      record.record("エラー", identical ? error : error + " " + std::to_string(i));
+      if (i % 2000 == 1999) {
+        ASSERT_TRUE(record.flush());
+      }
+    }
+    for (int day = 1; day <= 90; ++day) {
+      clock.time = At(2026, 4, 7, 8, 30, 0);
+      clock.time.localSeconds += (day - 1) * 86400;
+      record.record("再生", "day " + std::to_string(day));
+      ASSERT_TRUE(record.flush());
+      const std::vector<std::string> days = RecordDays(state);
+      if (day < 90) {
+        ASSERT_EQ(days.size(), static_cast<std::size_t>(day + 1)) << "after day " << day;
+        const std::vector<std::string> noisy = Texts(state, noisyDay);
+        ASSERT_FALSE(noisy.empty());
+        EXPECT_EQ(noisy.back(), "最初の原因");
+      } else {
+        EXPECT_EQ(days.size(), 90u);
+        EXPECT_EQ(days.back(), "2026-04-07") << "the noisy day goes by age, as the 91st";
+      }
+    }
+    if (identical) {
+      EXPECT_EQ(record.counts().overDay, 0u);
+    } else {
+      EXPECT_GT(record.counts().overDay, 0u);
+    }
+  }
+}
+
+TEST_F(BellRecordTest, TheJournalAloneWhenOthersCouldChangeTheFolder) {
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+    const char* why;
+  };
+  const fs::path elsewhere = scratch.path() / "elsewhere";
+  fs::create_directories(elsewhere);
+  WriteBytes((elsewhere / "2020-01-01.log").string(), "not the record's\n");
+  std::vector<Case> cases = {
+      {"a link to another folder",
+       [&](const fs::path& f) { fs::create_directory_symlink(elsewhere, f); },
+       "シンボリックリンク"},
+      {"world-writable",
+       [](const fs::path& f) {
+         fs::create_directory(f);
+         fs::permissions(f, fs::perms::all);
+       },
+       "ほかのユーザーも書き込める"},
+      {"group-writable",
+       [](const fs::path& f) {
+         fs::create_directory(f);
+         fs::permissions(f, fs::perms::owner_all | fs::perms::group_all);
+       },
+       "ほかのユーザーも書き込める"},
+  };
+  if (::geteuid() == 0) {
+    cases.push_back({"another user's",
+                     [](const fs::path& f) {
+                       fs::create_directory(f);
+                       ASSERT_EQ(::chown(f.c_str(), 65534, 65534), 0);
+                     },
+                     "ほかのユーザーのフォルダ"});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder other;
+    const fs::path state = other.path() / "tollvane";
+    c.make(state);
+    auto journal = std::make_shared<TestJournal>();
+    std::vector<std::string> told;
+    {
+      BellRecord record(clock, state, {}, journal,
+                        [&](const std::string& r) { told.push_back(r); });
+      record.record("起動", "one");
+      ASSERT_TRUE(record.flush());
+      record.record("再生", "two");
+    }
+    ASSERT_EQ(told.size(), 1u) << "one warning, not one per event";
+    EXPECT_THAT(told[0], HasSubstr(c.why));
+    EXPECT_THAT(told[0], HasSubstr(state.string()));
+    EXPECT_EQ(journal->sent.size(), 3u);  // both events and the warning
+    EXPECT_EQ(fs::is_symlink(state) ? 0 : std::distance(fs::directory_iterator(state), {}), 0);
+  }
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(elsewhere))
+    names.push_back(entry.path().filename().string());
+  EXPECT_THAT(names, ElementsAre("2020-01-01.log"));
+  EXPECT_EQ(ReadBytes((elsewhere / "2020-01-01.log").string()), "not the record's\n");
 }
 
 }  // namespace

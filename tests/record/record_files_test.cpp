@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "record/record_files.h"
+#include "record/record_kinds.h"
 #include "support/scratch_folder.h"
 
 namespace tollvane {
@@ -128,6 +129,35 @@ TEST(RecordFiles, DamagedLinesAreSkippedAndCounted) {
       EXPECT_EQ(reading.damagedLines, c.damaged) << c.what;
     else
       EXPECT_GT(reading.damagedLines, 0) << c.what;
+  }
+}
+
+// A file written before the board and silenced-bell kinds got their present words reads whole,
+// and the window marks the same lines as then.
+TEST(RecordFiles, FormerKindsReadAndAreMarkedAsBefore) {
+  struct Case {
+    const char* kind;
+    const char* current;
+    bool marked;
+  };
+  const Case cases[] = {
+      {"ボード切断", "USB-IO切断", true}, {"ボード接続", "USB-IO復旧", false},
+      {"休み", "鳴らさず", false},        {"USB-IO切断", "USB-IO切断", true},
+      {"エラー", "エラー", true},         {"再生", "再生", false},
+  };
+  ScratchFolder folder;
+  std::string bytes;
+  for (const Case& c : cases)
+    bytes += std::string("2026-12-07 08:00:00.000\t") + c.kind + "\ttext\n";
+  WriteBytes(folder.file("2026-12-07.log"), bytes);
+  const RecordReading reading = ReadRecord(folder.path());
+  EXPECT_EQ(reading.damagedLines, 0);
+  ASSERT_EQ(reading.events.size(), std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[std::size(cases) - 1 - i];  // newest first
+    EXPECT_EQ(reading.events[i].kind, c.kind);
+    EXPECT_EQ(record_kind::CurrentKind(reading.events[i].kind), c.current) << c.kind;
+    EXPECT_EQ(record_kind::NeedsAttention(reading.events[i].kind), c.marked) << c.kind;
   }
 }
 
