@@ -34,6 +34,15 @@ Spread SpreadOf(std::vector<double> samples) {
 // A typical line: an output-on event with its two board results.
 constexpr const char* kText = "定時 時間割 8 の 3 番 (08:30 音 3) ボード 書き込み 成功 / 成功";
 
+// Texts that differ, so that no event is taken for a repeat of the one before.
+std::vector<std::string> DistinctTexts(std::size_t count) {
+  std::vector<std::string> texts;
+  texts.reserve(count);
+  for (std::size_t i = 0; i < count; ++i)
+    texts.push_back(std::string(kText) + " #" + std::to_string(i));
+  return texts;
+}
+
 }  // namespace
 
 int main() {
@@ -46,10 +55,12 @@ int main() {
     tollvane::BellRecord record(clock, folder.path() / "calls");
     std::vector<double> costs;
     constexpr int kBursts = 2000;
+    const std::vector<std::string> texts = DistinctTexts(kBursts * 10);
     for (int burst = 0; burst < kBursts; ++burst) {
       for (int i = 0; i < 10; ++i) {
+        const std::string& text = texts[static_cast<std::size_t>(burst * 10 + i)];
         const auto start = Clock::now();
-        record.record("出力オン", kText);
+        record.record("出力オン", text);
         costs.push_back(Microseconds(Clock::now() - start));
       }
       if (burst % 20 == 19)
@@ -79,12 +90,12 @@ int main() {
     tollvane::RecordLimits limits;
     limits.queueLines = 1u << 20;
     limits.dayFileBytes = 64u << 20;  // no rotation inside the run
-    limits.folderBytes = 256u << 20;
     tollvane::BellRecord record(clock, folder.path() / "throughput", limits);
     constexpr int kLines = 200000;
+    const std::vector<std::string> texts = DistinctTexts(kLines);
     const auto start = Clock::now();
     for (int i = 0; i < kLines; ++i)
-      record.record("再生", kText);
+      record.record("再生", texts[static_cast<std::size_t>(i)]);
     const auto queued = Clock::now();
     record.flush(std::chrono::seconds(120));
     const double seconds = Microseconds(Clock::now() - start) / 1e6;
@@ -99,8 +110,9 @@ int main() {
   // window does on opening.
   {
     tollvane::BellRecord record(clock, folder.path() / "day");
+    const std::vector<std::string> texts = DistinctTexts(30000);
     for (int i = 0; i < 30000; ++i) {
-      record.record("再生", kText);
+      record.record("再生", texts[static_cast<std::size_t>(i)]);
       if (i % 1000 == 999)
         record.flush();
     }

@@ -555,7 +555,13 @@ void BellRecord::record(std::string_view kind, std::string_view text) {
         s.repeat->count = whole ? 0 : 1;
       } else {
         s.queueRepeats();
-        s.repeat = Shared::Repeat{std::string(kind), std::string(text), nowMs, now, 0};
+        if (!s.repeat)
+          s.repeat.emplace();
+        // Assigned, not made anew: the strings keep their room from one event to the next.
+        s.repeat->kind.assign(kind);
+        s.repeat->text.assign(text);
+        s.repeat->windowStartMs = nowMs;
+        s.repeat->last = now;
       }
       if (!whole) {
         wake = s.writerWaiting && !s.queue.empty();
