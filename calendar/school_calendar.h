@@ -70,7 +70,8 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath);
 // when it cannot be written or a name holds a line break.
 bool WriteCalendarSettings(const std::string& settingsPath, const SchoolCalendar& calendar);
 
-// Replaces the imported-days file atomically. False when it cannot be written.
+// Saves the imported-days file by the settings file's rules (SaveFileBytes), so it can be
+// written wherever the settings can. False when it cannot be written.
 bool WriteImportedDays(const std::string& settingsPath, const std::vector<NamedDay>& days);
 
 // The texts as stored, for the dialog's lists as well.
