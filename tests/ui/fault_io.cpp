@@ -1,4 +1,5 @@
-// Definitions of open, faccessat, rename, write and fsync in the executable come first in the
+// Definitions of open, openat, faccessat, rename, renameat, link, write and fsync in the
+// executable come first in the
 // dynamic linker's search, ahead of the C library and of a sanitizer runtime; each passes the
 // call on to the next definition unless an armed fault refuses it.
 #undef _FORTIFY_SOURCE  // the fortified open is an inline wrapper that could not be replaced
