@@ -1,7 +1,7 @@
 // Definitions of open, openat, faccessat, rename, renameat, link, write and fsync in the
-// executable come first in the
-// dynamic linker's search, ahead of the C library and of a sanitizer runtime; each passes the
-// call on to the next definition unless an armed fault refuses it.
+// executable come first in the dynamic linker's search, ahead of the C library and of a
+// sanitizer runtime; each passes the call on to the next definition unless an armed fault
+// refuses it.
 #undef _FORTIFY_SOURCE  // the fortified open is an inline wrapper that could not be replaced
 
 #include "fault_io.h"
