@@ -46,6 +46,33 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// A string value: backslashes and line breaks escaped, a leading blank kept by its escape.
+std::string StringValue(std::string_view text) {
+  std::string value;
+  for (const char c : text) {
+    switch (c) {
+      case '\\':
+        value += "\\\\";
+        break;
+      case '\n':
+        value += "\\n";
+        break;
+      case '\t':
+        value += "\\t";
+        break;
+      case '\r':
+        value += "\\r";
+        break;
+      case ' ':
+        value += value.empty() ? "\\s" : " ";
+        break;
+      default:
+        value += c;
+    }
+  }
+  return value;
+}
+
 }  // namespace
 
 AutostartError AutostartError::CannotCreate(const std::string& path) {
@@ -107,14 +134,19 @@ std::string ExecArgument(std::string_view argument) {
   return value;
 }
 
-std::string AutostartEntryText(const std::string& executablePath) {
+std::string AutostartEntryText(const std::string& executablePath,
+                               const std::string& workingFolder) {
   std::istringstream in{std::string(kDesktopEntryTemplate)};
   std::string text;
   std::string line;
   while (std::getline(in, line)) {
     if (line.starts_with("Exec=")) {
       line = "Exec=" + ExecArgument(executablePath);
-    } else if (line.starts_with("TryExec=") || line.starts_with("Hidden=")) {
+      if (!workingFolder.empty()) {
+        line += "\nPath=" + StringValue(workingFolder);
+      }
+    } else if (line.starts_with("TryExec=") || line.starts_with("Hidden=") ||
+               line.starts_with("Path=")) {
       continue;
     }
     text += line;
@@ -123,7 +155,8 @@ std::string AutostartEntryText(const std::string& executablePath) {
   return text;
 }
 
-void EnableAutostart(const std::string& entryPath, const std::string& executablePath) {
+void EnableAutostart(const std::string& entryPath, const std::string& executablePath,
+                     const std::string& workingFolder) {
   const std::filesystem::path path(entryPath);
   std::error_code error;
   std::filesystem::create_directories(path.parent_path(), error);
@@ -137,7 +170,8 @@ void EnableAutostart(const std::string& entryPath, const std::string& executable
     throw AutostartError::CannotCreate(entryPath);
   }
   const bool written = ::fchmod(fd, 0644) == 0 &&
-                       WriteAll(fd, AutostartEntryText(executablePath)) && ::fsync(fd) == 0;
+                       WriteAll(fd, AutostartEntryText(executablePath, workingFolder)) &&
+                       ::fsync(fd) == 0;
   const bool closed = ::close(fd) == 0;
   if (!written || !closed || std::rename(temporary.c_str(), entryPath.c_str()) != 0) {
     ::unlink(temporary.c_str());
@@ -163,7 +197,9 @@ bool AutostartEnabled(const std::string& entryPath) {
 
 void SetAutostart(bool on) {
   if (on) {
-    EnableAutostart(AutostartEntryPath(), ExecutablePath());
+    std::error_code error;
+    const std::filesystem::path here = std::filesystem::current_path(error);
+    EnableAutostart(AutostartEntryPath(), ExecutablePath(), error ? std::string() : here.string());
   } else {
     DisableAutostart(AutostartEntryPath());
   }
