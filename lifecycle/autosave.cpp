@@ -56,9 +56,6 @@ AutosaveOutcome SaveAutomatically(const AutosaveTrust& trust, const WeekSchedule
                                   const std::string& path) {
   using R = AutosaveOutcome::Result;
   const std::string notSaved = "チャイム表を " + path + " に保存しませんでした: ";
-  if (!trust.pagesHoldTheSchedule()) {
-    return Outcome(R::kNotTrusted, notSaved + trust.whyNot() + "。");
-  }
   try {
     LineBuffer lines;
     BuildScheduleLines(pages, lines);
@@ -69,6 +66,11 @@ AutosaveOutcome SaveAutomatically(const AutosaveTrust& trust, const WeekSchedule
     }
     std::string old;
     const FileStatus status = ReadFileBytes(path, old);
+    // Where there is no file yet nothing can be lost; over one, only pages that hold the
+    // schedule are written.
+    if (status != FileStatus::kMissing && !trust.pagesHoldTheSchedule()) {
+      return Outcome(R::kNotTrusted, notSaved + trust.whyNot() + "。");
+    }
     if (status == FileStatus::kFailed || (status == FileStatus::kOk && !ReadsAsSchedule(path))) {
       return Outcome(R::kUnreadableKept,
                      notSaved + "今のファイルが読めないため、そのまま残しました。");

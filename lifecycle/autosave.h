@@ -50,7 +50,8 @@ struct AutosaveOutcome {
   bool written() const { return result == Result::kWritten || result == Result::kUnchanged; }
 };
 
-// Writes the schedule to path if trust allows it. An existing file that reads as a schedule
+// Writes the schedule to path: a new file always, over an existing one only if trust allows
+// it. An existing file that reads as a schedule
 // file is copied to the backup first (a failed copy refuses the save); one that cannot be read
 // is left alone; a file that already holds these bytes is not touched. Never throws.
 AutosaveOutcome SaveAutomatically(const AutosaveTrust& trust, const WeekSchedule& pages,

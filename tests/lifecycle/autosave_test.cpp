@@ -93,7 +93,8 @@ TEST(SaveAutomatically, WritesOnlyOverAFileItMayReplaceAndKeepsTheOldOneOnce) {
   };
   const Case cases[] = {
       {"untrusted pages leave the file", false, good, Result::kNotTrusted, good, std::nullopt},
-      {"untrusted pages make no file", false, std::nullopt, Result::kNotTrusted, "", std::nullopt},
+      {"with no file there is nothing to lose", false, std::nullopt, Result::kWritten, pages,
+       std::nullopt},
       {"a first save needs no backup", true, std::nullopt, Result::kWritten, pages, std::nullopt},
       {"the old file becomes the backup", true, good, Result::kWritten, pages, good},
       {"a damaged file is never replaced", true, "1\r\nabc\r\n0\r\n1\r\n", Result::kUnreadableKept,
