@@ -75,10 +75,8 @@ AutosaveOutcome SaveAutomatically(const AutosaveTrust& trust, const WeekSchedule
       return Outcome(R::kUnreadableKept,
                      notSaved + "今のファイルが読めないため、そのまま残しました。");
     }
-    if (status == FileStatus::kOk) {
-      if (old == bytes) {
-        return Outcome(R::kUnchanged, "チャイム表は " + path + " の内容と同じです。");
-      }
+    // The same bytes again leave the backup as it is: it keeps the last content that differed.
+    if (status == FileStatus::kOk && old != bytes) {
       const std::string backup = AutosaveBackupPath(path);
       if (!ReplaceFileAtomically(backup, old)) {
         return Outcome(R::kFailed, notSaved + "前の内容を " + backup + " に残せませんでした。");

@@ -44,16 +44,17 @@ class AutosaveTrust {
 std::string AutosaveBackupPath(const std::string& path);
 
 struct AutosaveOutcome {
-  enum class Result { kWritten, kUnchanged, kNotTrusted, kUnreadableKept, kFailed };
+  enum class Result { kWritten, kNotTrusted, kUnreadableKept, kFailed };
   Result result = Result::kFailed;
   std::string line;  // for the record
-  bool written() const { return result == Result::kWritten || result == Result::kUnchanged; }
+  bool written() const { return result == Result::kWritten; }
 };
 
 // Writes the schedule to path: a new file always, over an existing one only if trust allows
 // it. An existing file that reads as a schedule
 // file is copied to the backup first (a failed copy refuses the save); one that cannot be read
-// is left alone; a file that already holds these bytes is not touched. Never throws.
+// is left alone; a file that already holds these bytes is written without a new backup. Never
+// throws.
 AutosaveOutcome SaveAutomatically(const AutosaveTrust& trust, const WeekSchedule& pages,
                                   const std::string& path);
 
