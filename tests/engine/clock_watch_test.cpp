@@ -70,19 +70,5 @@ TEST(ClockSyncWatch, RecordsEachChangeOnce) {
   }
 }
 
-TEST(ClockSyncWatch, ArmingAgainRepeatsNothingAndDisarmedReadingsAreSilent) {
-  ClockSyncWatch watch;
-  EXPECT_TRUE(watch.armed(0, false) == std::nullopt);
-  EXPECT_TRUE(watch.reading(kGrace, false).has_value());
-  watch.disarmed();
-  EXPECT_FALSE(watch.pollDue(10 * kGrace));
-  EXPECT_TRUE(watch.reading(2 * kGrace, true) == std::nullopt);  // not watching
-  // The next morning the clock is unset again: it was said already.
-  EXPECT_TRUE(watch.armed(3 * kGrace, false) == std::nullopt);
-  EXPECT_TRUE(watch.reading(5 * kGrace, false) == std::nullopt);
-  EXPECT_FALSE(watch.pollDue(5 * kGrace + ClockSyncWatch::kPollSeconds - 1));
-  EXPECT_TRUE(watch.pollDue(5 * kGrace + ClockSyncWatch::kPollSeconds));
-}
-
 }  // namespace
 }  // namespace tollvane

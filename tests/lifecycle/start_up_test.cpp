@@ -4,7 +4,6 @@
 #include "lifecycle/next_bell_line.h"
 #include "lifecycle/start_up.h"
 #include "support/fakes.h"
-#include "support/scratch_folder.h"
 
 namespace tollvane {
 namespace {
@@ -34,17 +33,6 @@ TEST(StartUp, TheUnattendedStartTellsOfADamagedFileInABoxAndAMissingOneInTheReco
   }
   EXPECT_EQ(DecideStart(true), StartWay::kReloadAndArm);
   EXPECT_EQ(DecideStart(false), StartWay::kOfferReload);
-}
-
-TEST(StartUp, InspectTellsAMissingFileFromAPresentOne) {
-  testing::ScratchFolder folder;
-  const std::string path = folder.file("dorrel.dat");
-  EXPECT_EQ(InspectAutosave(path), AutosaveFileState::kMissing);
-  std::filesystem::create_symlink(folder.file("gone"), path);
-  EXPECT_EQ(InspectAutosave(path), AutosaveFileState::kMissing);  // dangling: nothing there
-  std::filesystem::remove(path);
-  testing::WriteBytes(path, "x\r\n");
-  EXPECT_EQ(InspectAutosave(path), AutosaveFileState::kPresent);
 }
 
 TEST(NextBellLine, ArmedTheArmedScheduleOtherwiseThePagesAsArmingWouldTakeThem) {

@@ -260,17 +260,14 @@ TEST_F(UnattendedFaults, WithoutTheHidLibraryAnAutoArmStartWaitsOnNoBox) {
   EXPECT_EQ(watch.nested, 0);
   EXPECT_EQ(button2(), QString::fromUtf8(text::kDisarm));
   EXPECT_TRUE(recorder.has("Error at Load 'libtollvane-absent-hidapi.so.0'"));
-  const auto boxes = form->findChildren<QMessageBox*>(QStringLiteral("LibraryMessageBox"));
-  int libraryBoxes = 0;
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
+  int libraryBoxes = 0;  // one, however often the library says it
+  for (QWidget* widget : QApplication::topLevelWidgets())
     libraryBoxes += widget->objectName() == QStringLiteral("LibraryMessageBox") ? 1 : 0;
-  }
-  EXPECT_EQ(libraryBoxes + static_cast<int>(boxes.size()), 1);  // one box, however often
+  EXPECT_EQ(libraryBoxes, 1);
 
   // The operator's own arming keeps the library's modal box.
   find<QPushButton>("Button2")->click();  // disarm
   prompts.answers = {Answer::Ok};
-  QTimer::singleShot(0, [] {});
   find<QPushButton>("Button2")->click();  // arm: the watch ends the box it waits on
   EXPECT_GE(watch.nested, 1);
   EXPECT_EQ(button2(), QString::fromUtf8(text::kDisarm));
