@@ -496,7 +496,10 @@ void TForm1::SaveForSessionEnd() {
   try {
     commands_->SaveForSessionEnd(parts_.autosavePath);
   } catch (const std::exception& error) {
-    record().record(text::record::kError, error.what());
+    // A page that does not convert: nothing was written.
+    record().record(text::record::kError, std::string("チャイム表を ") + parts_.autosavePath +
+                                              " に保存できませんでした。(詳細: " + error.what() +
+                                              ")");
   }
 }
 void TForm1::N1Click() {
