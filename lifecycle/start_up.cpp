@@ -34,16 +34,15 @@ StartNotice NoticeAfterUnattendedStart(AutosaveFileState before, const std::stri
   if (error.empty()) {
     return notice;
   }
-  const std::string armed = "チャイム" + std::to_string(armedBells) + "件で開始しました。";
   if (before == AutosaveFileState::kMissing) {
-    // A first start: nothing was lost, so the record alone says it.
-    notice.recordLine = "前回のチャイム表 " + path + " がありません。" + armed;
-    return notice;
+    return notice;  // a first start: nothing was lost, and the reload's own warning says it
   }
+  const std::string armed = "チャイム" + std::to_string(armedBells) + "件で開始しました。";
   notice.box = true;
-  notice.boxText = "前回のチャイム表 " + path + " を読み込めませんでした。" + armed + path +
-                   " は上書きせずに残してあります。チャイム表を開き直すか入力し直して、「停　止」"
-                   "「開　始」を押してください。";
+  notice.boxText =
+      "前回のチャイム表 " + path + " を読み込めませんでした。" + armed + path +
+      " は上書きせずに残してあります。チャイム表を開き直すか入力し直してから、「停　止」を"
+      "押してもう一度「開　始」を押してください。";
   notice.recordLine = "前回のチャイム表 " + path + " を読み込めませんでした。" + armed +
                       "ファイルはそのまま残してあります。(詳細: " + error + ")";
   return notice;

@@ -28,7 +28,7 @@ struct StartNotice {
 };
 
 // After the unattended reload and arming. error is the reload's error text (empty when it
-// succeeded); armedBells what the arming took.
+// succeeded); armedBells what the arming took. A missing file needs no notice.
 StartNotice NoticeAfterUnattendedStart(AutosaveFileState before, const std::string& error,
                                        const std::string& path, int armedBells);
 

@@ -8,7 +8,7 @@
 namespace tollvane {
 namespace {
 
-TEST(StartUp, TheUnattendedStartTellsOfADamagedFileInABoxAndAMissingOneInTheRecord) {
+TEST(StartUp, ADamagedFileIsToldInABoxAndTheRecordAMissingOneNeedsNoNotice) {
   struct Case {
     AutosaveFileState before;
     std::string error;
@@ -18,7 +18,7 @@ TEST(StartUp, TheUnattendedStartTellsOfADamagedFileInABoxAndAMissingOneInTheReco
   const Case cases[] = {
       {AutosaveFileState::kPresent, "", false, false},
       {AutosaveFileState::kPresent, "3行目: 数字ではありません", true, true},
-      {AutosaveFileState::kMissing, "no such file", false, true},
+      {AutosaveFileState::kMissing, "no such file", false, false},
   };
   for (const Case& c : cases) {
     const StartNotice notice = NoticeAfterUnattendedStart(c.before, c.error, "dorrel.dat", 2);
