@@ -141,7 +141,7 @@ void BellEngine::WatchClock(std::optional<bool> reading) {
     return;
   }
   if (!clockWatch_.watching()) {
-    return;  // armed before the watch existed or by a file command; the next arming starts it
+    return;  // not armed through Arm: nothing is being followed yet
   }
   NoteClock(clockWatch_.reading(p_.clock.now().localSeconds, reading));
 }
