@@ -31,6 +31,33 @@ std::string ConfigHome() {
   return home + "/.config";
 }
 
+// A string value: backslashes and line breaks escaped, a leading blank kept by its escape.
+std::string StringValue(std::string_view text) {
+  std::string value;
+  for (const char c : text) {
+    switch (c) {
+      case '\\':
+        value += "\\\\";
+        break;
+      case '\n':
+        value += "\\n";
+        break;
+      case '\t':
+        value += "\\t";
+        break;
+      case '\r':
+        value += "\\r";
+        break;
+      case ' ':
+        value += value.empty() ? "\\s" : " ";
+        break;
+      default:
+        value += c;
+    }
+  }
+  return value;
+}
+
 }  // namespace
 
 AutostartError AutostartError::CannotCreate(const std::string& path) {
@@ -87,14 +114,19 @@ std::string ExecArgument(std::string_view argument) {
   return value;
 }
 
-std::string AutostartEntryText(const std::string& executablePath) {
+std::string AutostartEntryText(const std::string& executablePath,
+                               const std::string& workingFolder) {
   std::istringstream in{std::string(kDesktopEntryTemplate)};
   std::string text;
   std::string line;
   while (std::getline(in, line)) {
     if (line.starts_with("Exec=")) {
       line = "Exec=" + ExecArgument(executablePath);
-    } else if (line.starts_with("TryExec=") || line.starts_with("Hidden=")) {
+      if (!workingFolder.empty()) {
+        line += "\nPath=" + StringValue(workingFolder);
+      }
+    } else if (line.starts_with("TryExec=") || line.starts_with("Hidden=") ||
+               line.starts_with("Path=")) {
       continue;
     }
     text += line;
@@ -103,7 +135,8 @@ std::string AutostartEntryText(const std::string& executablePath) {
   return text;
 }
 
-void EnableAutostart(const std::string& entryPath, const std::string& executablePath) {
+void EnableAutostart(const std::string& entryPath, const std::string& executablePath,
+                     const std::string& workingFolder) {
   const std::filesystem::path path(entryPath);
   std::error_code error;
   std::filesystem::create_directories(path.parent_path(), error);
@@ -111,7 +144,7 @@ void EnableAutostart(const std::string& entryPath, const std::string& executable
     throw AutostartError::CannotCreate(entryPath);
   }
   // Whole or not at all: the desktop never reads half an entry.
-  if (!ReplaceFileAtomically(entryPath, AutostartEntryText(executablePath))) {
+  if (!ReplaceFileAtomically(entryPath, AutostartEntryText(executablePath, workingFolder))) {
     throw AutostartError::CannotCreate(entryPath);
   }
 }
@@ -134,7 +167,9 @@ bool AutostartEnabled(const std::string& entryPath) {
 
 void SetAutostart(bool on) {
   if (on) {
-    EnableAutostart(AutostartEntryPath(), ExecutablePath());
+    std::error_code error;
+    const std::filesystem::path here = std::filesystem::current_path(error);
+    EnableAutostart(AutostartEntryPath(), ExecutablePath(), error ? std::string() : here.string());
   } else {
     DisableAutostart(AutostartEntryPath());
   }

@@ -29,18 +29,22 @@ std::string AutostartEntryPath();
 // characters inside double quotes, "%" doubled, backslashes of the string escaped).
 std::string ExecArgument(std::string_view argument);
 
-// The entry's text: the installed desktop entry with Exec set to the executable.
-std::string AutostartEntryText(const std::string& executablePath);
+// The entry's text: the installed desktop entry with Exec set to the executable and, when
+// workingFolder is given, Path set to it, so that the session starts the program where the
+// relative "dorrel.dat" it reloads is.
+std::string AutostartEntryText(const std::string& executablePath,
+                               const std::string& workingFolder = {});
 
 // Writes the entry atomically, creating missing folders. Raises AutostartError::CannotCreate.
-void EnableAutostart(const std::string& entryPath, const std::string& executablePath);
+void EnableAutostart(const std::string& entryPath, const std::string& executablePath,
+                     const std::string& workingFolder = {});
 // Removes the entry; a missing entry is no error. Raises AutostartError::CannotRemove.
 void DisableAutostart(const std::string& entryPath);
 // True when the entry exists and is not switched off (Hidden=true, or GNOME's
 // X-GNOME-Autostart-enabled=false).
 bool AutostartEnabled(const std::string& entryPath);
 
-// The menu item's pair, for the current user and the running executable.
+// The menu item's pair, for the current user, the running executable and its working folder.
 void SetAutostart(bool on);
 bool AutostartOn();
 

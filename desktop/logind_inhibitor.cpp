@@ -20,8 +20,11 @@ void LogindInhibitor::acquire() {
     failureRecorded_ = false;
   } else if (!failureRecorded_) {
     failureRecorded_ = true;
-    recorder_.record("警告", "スリープを止められませんでした (" + whyNot +
-                                 ")。パソコンがスリープするとチャイムは鳴りません。");
+    recorder_.record(
+        "警告",
+        "パソコンのスリープを止められませんでした。スリープするとチャイムは鳴りません。"
+        "電源の設定で自動のスリープを切ってください。(詳細: " +
+            whyNot + ")");
   }
 }
 

@@ -34,7 +34,7 @@ std::string SignalName(int signalNumber) {
     case SIGHUP:
       return "SIGHUP";
     default:
-      return "シグナル " + std::to_string(signalNumber);
+      return "signal " + std::to_string(signalNumber);
   }
 }
 
@@ -51,10 +51,14 @@ SessionEnd::SessionEnd(Recorder& recorder, const QDBusConnection& bus, int timeo
   }
   std::string whyNot;
   delay_ = TakeInhibitorLock(bus, QStringLiteral("shutdown"),
-                             QStringLiteral("時刻表を保存してから終わります"),
+                             QStringLiteral("チャイム表を保存してから終了します"),
                              QStringLiteral("delay"), timeoutMs, whyNot);
   if (!delay_.held()) {
-    recorder_.record("警告", "終了の前に保存する時間を確保できませんでした (" + whyNot + ")。");
+    recorder_.record("警告",
+                     "シャットダウンの前にチャイム表を保存する時間を確保できませんでした。シャット"
+                     "ダウンやログアウトの前に、「ファイル」>「終了」でTollvaneを終了してください。"
+                     "(詳細: " +
+                         whyNot + ")");
   }
   if (bus.isConnected()) {
     QDBusConnection(bus).connect(
@@ -107,7 +111,7 @@ void SessionEnd::onSignalPipe() {
       last = byte;
     }
     if (last != 0) {
-      announce(SignalName(last) + " を受け取りました");
+      announce("終了の指示を受けました", SignalName(last));
     }
   } catch (...) {
     // Nothing may escape into the event loop; the end is announced at most once anyway.
@@ -117,18 +121,18 @@ void SessionEnd::onSignalPipe() {
 void SessionEnd::onPrepareForShutdown(bool starting) {
   try {
     if (starting) {
-      announce("システムの終了の知らせを受け取りました");
+      announce("シャットダウンの知らせを受けました", "logind PrepareForShutdown");
     }
   } catch (...) {
   }
 }
 
-void SessionEnd::announce(const std::string& cause) {
+void SessionEnd::announce(const std::string& cause, const std::string& detail) {
   if (announced_) {
     return;
   }
   announced_ = true;
-  recorder_.record("終了", cause + "。時刻表を保存して終わります。");
+  recorder_.record("終了", cause + "。チャイム表を保存して終了します。(詳細: " + detail + ")");
   emit sessionEnding();
 }
 

@@ -41,7 +41,7 @@ class SessionEnd : public QObject {
   void onPrepareForShutdown(bool starting);
 
  private:
-  void announce(const std::string& cause);
+  void announce(const std::string& cause, const std::string& detail);
 
   Recorder& recorder_;
   InhibitorLock delay_;

@@ -1,7 +1,12 @@
-// Asks timedated whether the system clock follows a time source (NTPSynchronized).
+// Asks timedated whether the system clock follows a time source (NTPSynchronized), and passes
+// on its PropertiesChanged reports of that property.
 #pragma once
 
 #include <QDBusConnection>
+#include <QObject>
+#include <QStringList>
+#include <QVariantMap>
+#include <functional>
 #include <optional>
 
 #include "desktop/logind.h"
@@ -9,7 +14,9 @@
 
 namespace tollvane {
 
-class TimedateClockSync : public ClockSync {
+class TimedateClockSync : public QObject, public ClockSync {
+  Q_OBJECT
+
  public:
   // On the system bus.
   TimedateClockSync();
@@ -17,10 +24,18 @@ class TimedateClockSync : public ClockSync {
 
   // Nothing when there is no bus, no timedated, or an answer that is not a truth value.
   std::optional<bool> synchronized() override;
+  // Subscribes on the first handler; reports come from the event loop.
+  void setChangeHandler(std::function<void(std::optional<bool>)> handler) override;
+
+ private slots:
+  void onPropertiesChanged(const QString& interfaceName, const QVariantMap& changed,
+                           const QStringList& invalidated);
 
  private:
   QDBusConnection bus_;
   int timeoutMs_;
+  std::function<void(std::optional<bool>)> handler_;
+  bool subscribed_ = false;
 };
 
 }  // namespace tollvane

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <exception>
 #include <string>
 
 #include "engine/arming.h"
 #include "engine/local_time.h"
 #include "engine/texts.h"
+#include "lifecycle/start_up.h"
 #include "schedule/tabs.h"
 
 namespace tollvane {
@@ -94,6 +96,9 @@ constexpr ListingPage kListingOrder[kTimetableCount] = {
 BellEngine::BellEngine(const BellEngineParts& parts) : p_(parts) {
   p_.timer2.setInterval(kForcedRingDelayMs);
   p_.player.setEndHandler([this] { OnPlayerEnd(); });
+  if (p_.clockSync != nullptr) {
+    p_.clockSync->setChangeHandler([this](std::optional<bool> reading) { WatchClock(reading); });
+  }
 }
 
 void BellEngine::T1SecTimer() {
@@ -118,6 +123,32 @@ void BellEngine::T1SecTimer() {
     // this second nor lose the ones after it.
     lastHandledSecond_ = second;
     HandleSecond(second);
+  }
+  // The fallback reading waits for a second that starts no bell, as it may take a while.
+  const int64_t secondOfMinute = ((now % 60) + 60) % 60;
+  if (p_.clockSync != nullptr && clockWatch_.watching()) {
+    if (!IsArmed(p_.view)) {
+      clockWatch_.disarmed();
+    } else if (secondOfMinute > kSoundSecond + 5 && clockWatch_.pollDue(now)) {
+      WatchClock(p_.clockSync->synchronized());
+    }
+  }
+}
+
+void BellEngine::WatchClock(std::optional<bool> reading) {
+  if (!IsArmed(p_.view)) {
+    clockWatch_.disarmed();
+    return;
+  }
+  if (!clockWatch_.watching()) {
+    return;  // not armed through Arm: nothing is being followed yet
+  }
+  NoteClock(clockWatch_.reading(p_.clock.now().localSeconds, reading));
+}
+
+void BellEngine::NoteClock(const std::optional<ClockSyncWatch::Note>& note) {
+  if (note) {
+    record().record(note->kind, note->text);
   }
 }
 
@@ -253,6 +284,11 @@ void BellEngine::BoardOutputOn() {
   if (BellSuppressed()) {
     return;
   }
+  if (timer1Stale_) {
+    timer1Stale_ = false;
+    playOutWait_ = false;
+    p_.timer1.setEnabled(false);
+  }
   p_.board.outputOn();
   outputShownOn_ = true;
   NoteBoardWrites(text::record::kOutputOn, ringContext_);
@@ -289,6 +325,8 @@ void BellEngine::PlayBellSound(int32_t soundNumber) {
                                     ? p_.data.soundTable[static_cast<size_t>(soundNumber)]
                                     : kNoFile;
   endOnPlayerEnd_ = false;
+  playOutWait_ = false;
+  timer1Stale_ = false;
   p_.player.setFileName(fileName);
   p_.player.open();
   p_.player.setTimeFormatMilliseconds();
@@ -340,11 +378,20 @@ void BellEngine::Timer1Timer() {
   // The player's end report then ends the bell; Timer1 waits once more as a bound, in case the
   // report never comes.
   constexpr int kPlayOutBoundMs = 5000;
+  if (timer1Stale_) {
+    // Its bell was stopped during the wait; whatever rings now is another bell's.
+    timer1Stale_ = false;
+    playOutWait_ = false;
+    p_.timer1.setEnabled(false);
+    return;
+  }
   if (!endOnPlayerEnd_ && p_.data.soundPlaying == 1 && p_.player.playingOut()) {
     endOnPlayerEnd_ = true;
+    playOutWait_ = true;
     p_.timer1.setInterval(kPlayOutBoundMs);
     return;
   }
+  playOutWait_ = false;
   EndBell(endedByPlayer_ ? "再生終了の通知" : "Timer1 (音の長さ)");
   endedByPlayer_ = false;
   StopSound();
@@ -377,6 +424,12 @@ void BellEngine::Button1Click() {
   EndBell("強制停止ボタン");
   p_.view.setButton1Caption(text::kForce);
   p_.timer2.setEnabled(false);
+  // Timer1 keeps running for a sound still within its length; in the play-out wait that
+  // length has passed, so the wait ends here and Timer1 no longer belongs to any bell.
+  if (playOutWait_) {
+    playOutWait_ = false;
+    timer1Stale_ = true;
+  }
   if (p_.data.soundPlaying == 1) {
     StopSound();
   }
@@ -386,6 +439,8 @@ void BellEngine::Button1Click() {
 void BellEngine::Button3Click() {
   EndBell("チャイム停止ボタン");
   p_.timer1.setEnabled(false);
+  playOutWait_ = false;
+  timer1Stale_ = false;
   if (p_.data.soundPlaying == 1) {
     StopSound();
   }
@@ -413,36 +468,43 @@ void BellEngine::Arm(bool unattended) {
   }
   p_.view.appendMemo1("USBIO");
   p_.view.appendMemo1(std::to_string(boardResult));
-  GatherAllTabs(p_.data.weekSchedule, p_.pages);
-  p_.view.appendMemo1("セット");
-  for (const ListingPage& page : kListingOrder) {
-    ListTimetable(page.timetable, page.prefix);
+  // A drop-down that does not convert stops the copy with its error, but the caption already
+  // says armed and the slots copied before it ring: the sleep lock and the record follow the
+  // caption, and the error goes on to its box afterwards.
+  std::exception_ptr gatherError;
+  std::string gatherFailure;
+  try {
+    GatherAllTabs(p_.data.weekSchedule, p_.pages);
+  } catch (const std::exception& error) {
+    gatherError = std::current_exception();
+    gatherFailure = error.what();
   }
-
-  int armedSlots = 0;
-  for (const auto& timetable : p_.data.weekSchedule.timetables) {
-    for (const BellSlot& slot : timetable) {
-      // Slots at 0:00 never ring; every other slot can.
-      armedSlots += slot.hour != 0 || slot.minute != 0 ? 1 : 0;
+  if (!gatherError) {
+    p_.view.appendMemo1("セット");
+    for (const ListingPage& page : kListingOrder) {
+      ListTimetable(page.timetable, page.prefix);
     }
   }
+
+  const int armedSlots = CountArmedBells(p_.data.weekSchedule);
   char line[128];
   std::snprintf(line, sizeof line, "%sUSBIO=%d (%s) 鳴らせるチャイム %d 件",
                 unattended ? "起動時に自動で開始 " : "", boardResult,
                 boardResult == 0 ? "基板あり" : "基板なし", armedSlots);
-  record().record(text::record::kArm, line);
+  std::string entry = line;
+  if (gatherError) {
+    entry += " チャイム表の途中で読み取りが止まりました。止まった所から後は鳴りません (詳細: " +
+             gatherFailure + ")";
+  }
+  record().record(text::record::kArm, entry);
   if (p_.inhibitor != nullptr) {
     p_.inhibitor->acquire();
   }
   if (p_.clockSync != nullptr) {
-    const std::optional<bool> synced = p_.clockSync->synchronized();
-    if (!synced) {
-      record().record(text::record::kWarning, "時計が時刻サーバーと合っているか確かめられません");
-    } else if (!*synced) {
-      record().record(
-          text::record::kWarning,
-          "時計が時刻サーバーと同期していません。チャイムの時刻がずれるおそれがあります");
-    }
+    NoteClock(clockWatch_.armed(p_.clock.now().localSeconds, p_.clockSync->synchronized()));
+  }
+  if (gatherError) {
+    std::rethrow_exception(gatherError);
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "audio/sound_player.h"
 #include "engine/arming.h"
+#include "engine/clock_watch.h"
 #include "engine/interfaces.h"
 #include "engine/week_schedule.h"
 #include "schedule/page_texts.h"
@@ -59,6 +60,10 @@ class BellEngine {
 
   // Why today (by the latest tick) is silent, or nothing when it rings; midnight aside.
   std::optional<std::string> DaySilentReason() const;
+  // The clock's last reading while armed said it is not being set automatically.
+  bool ClockUnsynchronised() const {
+    return clockWatch_.watching() && clockWatch_.unsynchronised();
+  }
 
  private:
   void HandleSecond(int64_t localSeconds);
@@ -68,6 +73,8 @@ class BellEngine {
   void EndBell(const char* how);
   void NoteBoardWrites(const char* kind, const char* context);
   void RecordClockJump(int64_t fromSecond, int64_t toSecond);
+  void WatchClock(std::optional<bool> reading);
+  void NoteClock(const std::optional<ClockSyncWatch::Note>& note);
   std::optional<std::string> SilentReasonOn(int32_t month, int32_t day, int32_t year) const;
   Recorder& record() { return p_.recorder != nullptr ? *p_.recorder : noRecord_; }
   ArmWatchers watchers() { return {p_.recorder, p_.inhibitor}; }
@@ -94,6 +101,11 @@ class BellEngine {
   // The sound playing now had no usable length, so its end comes from the player instead
   // of Timer1.
   bool endOnPlayerEnd_ = false;
+  // Timer1 runs at the play-out bound, past the sound's nominal length.
+  bool playOutWait_ = false;
+  // The bell Timer1 was timing was stopped during that wait: when it fires it only stops.
+  bool timer1Stale_ = false;
+  ClockSyncWatch clockWatch_;
   // Takes the end handler back when the engine goes, so a late end report from the player
   // cannot reach a destroyed engine.
   struct EndHandlerRelease {
@@ -101,6 +113,15 @@ class BellEngine {
     ~EndHandlerRelease() { player.setEndHandler({}); }
   };
   EndHandlerRelease endHandlerRelease_{p_.player};
+  struct ChangeHandlerRelease {
+    ClockSync* source;
+    ~ChangeHandlerRelease() {
+      if (source != nullptr) {
+        source->setChangeHandler({});
+      }
+    }
+  };
+  ChangeHandlerRelease changeHandlerRelease_{p_.clockSync};
 };
 
 }  // namespace tollvane

@@ -56,10 +56,21 @@ void EditorCommands::FormShow(const std::string& autosavePath) {
   // Nothing here may stop the start: a missing or broken auto-save file just means no reload.
   try {
     LoadLines(memo2_, autosavePath);
-    if (p_.prompts.ask(kReloadQuestion, text::kConfirm, Buttons::YesNo) == Answer::Yes) {
+  } catch (const std::exception&) {
+    p_.view.bringToFront();
+    return;
+  }
+  try {
+    // While the question is open the pages are the empty ones: an automatic save in the
+    // meantime must not take them for the schedule.
+    trust_.reloadAsked();
+    const bool yes = p_.prompts.ask(kReloadQuestion, text::kConfirm, Buttons::YesNo) == Answer::Yes;
+    if (yes) {
       ReloadLines();
     }
+    trust_.reloadAnswered(yes);
   } catch (const std::exception&) {
+    trust_.reloadFailed();
   }
   p_.view.bringToFront();
 }
@@ -78,10 +89,14 @@ bool EditorCommands::ReloadWithoutAsking(const std::string& autosavePath) {
   Recorder* recorder = p_.watchers.recorder;
   bool reloaded = false;
   try {
+    reloadError_.clear();
     LoadLines(memo2_, autosavePath);
     ReloadLines();
     reloaded = true;
+    trust_.reloaded();
   } catch (const std::exception& error) {
+    trust_.reloadFailed();
+    reloadError_ = error.what();
     if (recorder != nullptr) {
       recorder->record(
           text::record::kWarning,
@@ -92,12 +107,18 @@ bool EditorCommands::ReloadWithoutAsking(const std::string& autosavePath) {
   return reloaded;
 }
 
-void EditorCommands::SaveForSessionEnd(const std::string& autosavePath) {
-  memo2_.clear();
-  GatherAllTabs(p_.data.weekSchedule, p_.pages);
-  BuildScheduleLines(p_.data.weekSchedule, memo2_);
-  StoreRecorded(autosavePath);
-  memo2_.clear();
+AutosaveOutcome EditorCommands::SaveForSessionEnd(const std::string& autosavePath) {
+  // Into a copy: a checkpoint may be followed by a cancelled logout, after which the program
+  // goes on exactly as it was, armed or not.
+  WeekSchedule pages;
+  ResetWeekSchedule(pages);
+  GatherAllTabs(pages, p_.pages);
+  AutosaveOutcome outcome = SaveAutomatically(trust_, pages, autosavePath);
+  if (p_.watchers.recorder != nullptr) {
+    p_.watchers.recorder->record(outcome.written() ? text::record::kFile : text::record::kWarning,
+                                 outcome.line);
+  }
+  return outcome;
 }
 
 void EditorCommands::StoreRecorded(const std::string& path) {
@@ -132,6 +153,7 @@ void EditorCommands::N1Click() {
   }
   ResetWeekSchedule(p_.data.weekSchedule);
   LoadAllTabs(p_.data.weekSchedule, p_.pages);
+  trust_.edited();
   currentFile_.clear();
   SetSave1Enabled(false);
   p_.view.setCaption(text::kApplicationTitle);
@@ -151,6 +173,7 @@ void EditorCommands::Open1Click() {
   LoadLines(memo2_, currentFile_);
   p_.view.setCaption(CaptionFor(currentFile_));
   ReadScheduleFile(ReadMode::Overwrite, memo2_, p_.data.weekSchedule, p_.pages);
+  trust_.fileOpened();
   memo2_.clear();
 }
 
@@ -217,6 +240,7 @@ void EditorCommands::OpenScheduleFile(const std::string& path) {
   } else {
     ReadScheduleFile(ReadMode::Append, memo2_, p_.data.weekSchedule, p_.pages);
   }
+  trust_.fileOpened();
   memo2_.clear();
 }
 
@@ -243,6 +267,7 @@ void EditorCommands::Paste1Click() {
     p_.data.weekSchedule.timetables[page - 1] = p_.data.weekSchedule.timetables[source - 1];
   }
   LoadTab(p_.data.weekSchedule, p_.pages, page);
+  trust_.edited();
 }
 
 void EditorCommands::SetSave1Enabled(bool enabled) {

@@ -9,6 +9,7 @@
 #include "engine/arming.h"
 #include "engine/interfaces.h"
 #include "engine/week_schedule.h"
+#include "lifecycle/autosave.h"
 #include "schedule/page_texts.h"
 #include "schedule/schedule_file.h"
 
@@ -38,8 +39,15 @@ class EditorCommands {
   // The unattended start: reloads the last schedule as if Yes had been answered. False, with
   // a warning in the record, when there is nothing to reload.
   bool ReloadWithoutAsking(const std::string& autosavePath);
-  // The desktop session is ending: the pages go to the auto-save file without a question.
-  void SaveForSessionEnd(const std::string& autosavePath);
+  // An automatic save (the session's end, a checkpoint): a copy of the pages goes to the
+  // auto-save file without a question, when the pages hold what that file should hold. The
+  // WeekSchedule is left as it is. A page that does not convert raises its error.
+  AutosaveOutcome SaveForSessionEnd(const std::string& autosavePath);
+  // The operator changed a drop-down.
+  void PageEdited() { trust_.edited(); }
+  const AutosaveTrust& trust() const { return trust_; }
+  // The error of the last failed unattended reload.
+  const std::string& reloadError() const { return reloadError_; }
 
   // File menu and dropped files.
   void N1Click();
@@ -65,6 +73,8 @@ class EditorCommands {
   EditorParts p_;
   LineBuffer memo2_;
   std::string currentFile_;
+  AutosaveTrust trust_;
+  std::string reloadError_;
   int copySource_ = 0;         // 0 = nothing copied, else 1..5 = Mon..Fri
   bool save1Enabled_ = false;  // mirrors the menu item, which the view does not report back
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,6 +80,11 @@ class ClockSync {
  public:
   virtual ~ClockSync() = default;
   virtual std::optional<bool> synchronized() = 0;
+  // Called with the new state whenever the source reports a change; an empty handler stops
+  // the reports. Sources that cannot report changes are read again instead.
+  virtual void setChangeHandler(std::function<void(std::optional<bool>)> handler) {
+    static_cast<void>(handler);
+  }
 };
 
 // A window timer: changing the interval of a running timer restarts it, setting the same

@@ -38,6 +38,8 @@ inline constexpr const char* kBoardFound = "USB-IO復旧";
 inline constexpr const char* kFile = "保存";
 inline constexpr const char* kWarning = "警告";
 inline constexpr const char* kClock = "時刻の飛び";
+// Whether the clock is being set automatically.
+inline constexpr const char* kClockSync = "時計";
 // Written by the record itself about events it could not keep.
 inline constexpr const char* kRecordLoss = "記録欠落";
 }  // namespace record

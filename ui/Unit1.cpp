@@ -26,17 +26,20 @@
 #include "engine/editor_commands.h"
 #include "engine/local_time.h"
 #include "engine/texts.h"
+#include "lifecycle/next_bell_line.h"
+#include "lifecycle/start_up.h"
 #include "record/record_files.h"
 #include "schedule/tabs.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
-#include "ui/school_calendar_dialog.h"
-#include "ui/record_window.h"
 #include "ui/guard.h"
 #include "ui/keyboard.h"
+#include "ui/library_messages.h"
 #include "ui/qt_services.h"
+#include "ui/record_window.h"
 #include "ui/schedule_page.h"
+#include "ui/school_calendar_dialog.h"
 
 namespace tollvane {
 
@@ -119,6 +122,15 @@ TForm1::TForm1(const MainWindowParts& parts, QWidget* parent)
   commands_ = std::make_unique<EditorCommands>(
       EditorParts{data_, *this, *this, parts_.prompts, parts_.fileDialogs, parts_.board,
                   parts_.clock, ArmWatchers{parts_.recorder, parts_.inhibitor}});
+
+  // An edit of the operator's makes the pages what an automatic save may keep.
+  for (const auto& [name, box] : dropDowns_) {
+    connect(box, &QComboBox::editTextChanged, this, [this] {
+      if (!settingTexts_) {
+        commands_->PageEdited();
+      }
+    });
+  }
 
   setAcceptDrops(true);
   // The first tick comes one second after creation; until then the labels show their
@@ -332,23 +344,39 @@ void TForm1::LeadInTimer() {
   Guard(this, [this] { engine_->LeadInTimer(); });
 }
 void TForm1::Button1Click() {
+  const OperatorAction operatorAction;
   Guard(this, [this] { engine_->Button1Click(); });
 }
 void TForm1::Button2Click() {
+  const OperatorAction operatorAction;
   Guard(this, [this] { engine_->Button2Click(); });
 }
 void TForm1::Button3Click() {
+  const OperatorAction operatorAction;
   Guard(this, [this] { engine_->Button3Click(); });
 }
 void TForm1::FormShow() {
-  if (!options_.autoArm) {
+  if (DecideStart(options_.autoArm) == StartWay::kOfferReload) {
     Guard(this, [this] { commands_->FormShow(parts_.autosavePath); });
     return;
   }
-  // Nobody may be there: the last schedule is taken as if Yes had been answered, and the
-  // board-missing message does not wait for OK.
+  startUnattended();
+}
+
+void TForm1::startUnattended() {
+  // Nobody may be there: the last schedule is taken as if Yes had been answered, and no
+  // message waits for OK.
+  const AutosaveFileState before = InspectAutosave(parts_.autosavePath);
   Guard(this, [this] { commands_->ReloadWithoutAsking(parts_.autosavePath); });
   Guard(this, [this] { engine_->Arm(true); });
+  const StartNotice notice = NoticeAfterUnattendedStart(
+      before, commands_->reloadError(), parts_.autosavePath, CountArmedBells(data_.weekSchedule));
+  if (!notice.recordLine.empty()) {
+    record().record(text::record::kWarning, notice.recordLine);
+  }
+  if (notice.box) {
+    Guard(this, [this, &notice] { parts_.prompts.inform(notice.boxText, text::kWarning); });
+  }
 }
 
 void TForm1::AutoArm1Click() {
@@ -385,9 +413,10 @@ void TForm1::NextBell1Click() {
 void TForm1::Record1Click() {
   Guard(this, [this] {
     if (recordWindow_ == nullptr) {
-      recordWindow_ = new RecordWindow(parts_.recordFolder.empty() ? DefaultRecordFolder()
-                                                      : std::filesystem::path(parts_.recordFolder),
-                          this);
+      recordWindow_ =
+          new RecordWindow(parts_.recordFolder.empty() ? DefaultRecordFolder()
+                                                       : std::filesystem::path(parts_.recordFolder),
+                           this);
     }
     recordWindow_->show();
     recordWindow_->raise();
@@ -429,15 +458,15 @@ void TForm1::Calendar1Click() {
         ownDayChooser_ = std::make_unique<QtDayFileChooser>();
         chooser = ownDayChooser_.get();
       }
-      calendarDialog_ = new SchoolCalendarDialog(CalendarDialogParts{calendar_, data_.holidayList, parts_.settingsPath,
-                                              [this] { return previewSchedule(); },
-                                              [this] {
-                                                const CurrentClock now =
-                                                    BreakDown(parts_.clock.now().localSeconds);
-                                                return CivilDate{now.year, now.month, now.day};
-                                              },
-                                              *chooser, parts_.prompts},
-                          this);
+      calendarDialog_ = new SchoolCalendarDialog(
+          CalendarDialogParts{calendar_, data_.holidayList, parts_.settingsPath,
+                              [this] { return previewSchedule(); },
+                              [this] {
+                                const CurrentClock now = BreakDown(parts_.clock.now().localSeconds);
+                                return CivilDate{now.year, now.month, now.day};
+                              },
+                              *chooser, parts_.prompts},
+          this);
     }
     calendarDialog_->refresh();
     const SchoolCalendar before = calendar_;
@@ -453,35 +482,24 @@ void TForm1::Calendar1Click() {
 }
 
 WeekSchedule TForm1::previewSchedule() {
-  if (IsArmed(*this)) {
-    return data_.weekSchedule;
-  }
-  // The pages as arming would take them; a drop-down that does not convert leaves the rest of
-  // its page out of the preview, as it would stop the arming there.
-  WeekSchedule pages;
-  ResetWeekSchedule(pages);
-  try {
-    GatherAllTabs(pages, *this);
-  } catch (const std::exception&) {
-  }
-  return pages;
+  return PreviewSchedule(IsArmed(*this), data_.weekSchedule, *this);
 }
 
 void TForm1::updateNextBell() {
-  if (!IsArmed(*this)) {
-    nextBellLine_->setText(QStringLiteral("次のチャイムはありません (開始されていません)"));
-    return;
-  }
   const CurrentClock now = BreakDown(parts_.clock.now().localSeconds);
-  const NextBellAnswer answer = NextBell(data_.weekSchedule, data_.holidayList, calendar_, now);
-  nextBellLine_->setText(QString::fromStdString(NextBellText(answer, now)));
+  nextBellLine_->setText(
+      QString::fromStdString(NextBellLine(IsArmed(*this), data_.weekSchedule, data_.holidayList,
+                                          calendar_, now, engine_->ClockUnsynchronised())));
 }
 
 void TForm1::SaveForSessionEnd() {
   try {
     commands_->SaveForSessionEnd(parts_.autosavePath);
   } catch (const std::exception& error) {
-    record().record(text::record::kError, error.what());
+    // A page that does not convert: nothing was written.
+    record().record(text::record::kError, std::string("チャイム表を ") + parts_.autosavePath +
+                                              " に保存できませんでした。(詳細: " + error.what() +
+                                              ")");
   }
 }
 void TForm1::N1Click() {
@@ -656,7 +674,10 @@ std::string TForm1::text(const std::string& name) const {
 }
 
 void TForm1::setText(const std::string& name, const std::string& text) {
-  dropDown(name)->setEditText(Q(text));
+  QComboBox* box = dropDown(name);
+  settingTexts_ = true;
+  box->setEditText(Q(text));
+  settingTexts_ = false;
 }
 
 }  // namespace tollvane

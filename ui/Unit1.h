@@ -107,6 +107,9 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   // The desktop session ends: the pages go to "dorrel.dat" without a question. A failure is
   // recorded, not shown: nobody is there to read a box.
   void SaveForSessionEnd();
+  // A session manager's checkpoint (a logout that may yet be cancelled): the same save, and
+  // nothing else changes.
+  void SaveForCheckpoint() { SaveForSessionEnd(); }
   const Options& options() const { return options_; }
 
   // Milliseconds until T1Sec fires next (for checks of the phase lock).
@@ -148,6 +151,7 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   void showNextBellLine(bool show);
   void updateNextBell();
   WeekSchedule previewSchedule();
+  void startUnattended();
   Recorder& record() { return parts_.recorder != nullptr ? *parts_.recorder : noRecord_; }
   QComboBox* dropDown(const std::string& name) const;
 
@@ -186,6 +190,8 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   std::unique_ptr<BellEngine> engine_;
   std::unique_ptr<EditorCommands> commands_;
   bool shown_ = false;
+  // The window itself is writing the drop-downs: not an edit of the operator's.
+  bool settingTexts_ = false;
 
   TForm2* form2_ = nullptr;
   TForm3* form3_ = nullptr;

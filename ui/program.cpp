@@ -12,6 +12,7 @@
 #include "desktop/timedate_clock_sync.h"
 #include "engine/local_time.h"
 #include "engine/texts.h"
+#include "lifecycle/autosave.h"
 #include "record/bell_record.h"
 #include "record/journal.h"
 #include "record/record_files.h"
@@ -19,26 +20,13 @@
 #include "settings/settings_location.h"
 #include "ui/Unit1.h"
 #include "ui/guard.h"
+#include "ui/library_messages.h"
 #include "ui/qt_services.h"
 #include "usbio/usbio_board.h"
 
 namespace tollvane {
 
 namespace {
-
-// Where the library's messages are recorded too; set while the program's record exists.
-Recorder* libraryMessageRecord = nullptr;
-
-// The USB-IO library's own messages (its support library missing and the like): the library
-// waits for them to be acknowledged, so they are modal.
-void ShowLibraryMessage(const char* text, const char* caption) {
-  if (libraryMessageRecord != nullptr) {
-    libraryMessageRecord->record(text::record::kError, text != nullptr ? text : "");
-  }
-  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(caption ? caption : ""),
-                  QString::fromUtf8(text ? text : ""), QMessageBox::Ok, DialogParent());
-  box.exec();
-}
 
 // The collaborators of the real program; they outlive the windows that use them.
 struct RealParts {
@@ -87,7 +75,7 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
     InstallJapaneseTranslations();
     auto real = std::make_unique<RealParts>();
     SetErrorRecord(&real->recorder);
-    libraryMessageRecord = &real->recorder;
+    SetLibraryMessageRecord(&real->recorder);
     real->recorder.record(text::record::kStart, std::string("Tollvane ") + TOLLVANE_VERSION +
                                                     " 設定ファイル " + SettingsFilePath());
     if (const std::string note = SettingsLocationNote(); !note.empty()) {
@@ -98,13 +86,25 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
     // program ends. The operator's own close still asks.
     SessionEnd sessionEnd(real->recorder);
     QObject::connect(&sessionEnd, &SessionEnd::sessionEnding, &form1, [&form1, &sessionEnd] {
-      form1.SaveForSessionEnd();
-      sessionEnd.saved();
-      // exit(), not quit(): quit() would try to close the window, which asks its question.
-      QCoreApplication::exit(0);
+      const SessionEndSteps steps = StepsFor(SessionEndCause::kEnding);
+      if (steps.save) {
+        form1.SaveForSessionEnd();
+      }
+      if (steps.releaseDelay) {
+        sessionEnd.saved();
+      }
+      if (steps.exit) {
+        // exit(), not quit(): quit() would try to close the window, which asks its question.
+        QCoreApplication::exit(0);
+      }
     });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form1,
-                     [&form1](QSessionManager&) { form1.SaveForSessionEnd(); });
+    // A checkpoint, or a logout the user may still cancel: saved from a copy of the pages,
+    // and the program goes on exactly as it was.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form1, [&form1](QSessionManager&) {
+      if (StepsFor(SessionEndCause::kCheckpoint).save) {
+        form1.SaveForCheckpoint();
+      }
+    });
     form1.show();
     if (whenShown) {
       // Queued behind the window's own start-up reload offer.
@@ -113,7 +113,7 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
     app.exec();
     real->recorder.record(text::record::kEnd, "プログラムを終了しました");
     SetErrorRecord(nullptr);
-    libraryMessageRecord = nullptr;
+    SetLibraryMessageRecord(nullptr);
   } catch (const std::exception& error) {
     ShowEntryError(error);
   }

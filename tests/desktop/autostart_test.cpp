@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "support/scratch_folder.h"
 
@@ -158,6 +159,35 @@ TEST(Autostart, UnwritableFolderRaisesAndLeavesNothing) {
   const std::string entry = folder.file("autostart/tollvane.desktop");
   EXPECT_THROW(EnableAutostart(entry, "/usr/bin/tollvane"), AutostartError);
   EXPECT_FALSE(std::filesystem::exists(entry));
+}
+
+// Login starts the program in the folder it was switched on from, where its "dorrel.dat" is.
+TEST(Autostart, PathNamesTheWorkingFolderRightAfterExec) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"/home/sensei/チャイム", "/home/sensei/チャイム"},
+      {"/srv/bells 2026", "/srv/bells 2026"},
+      {"/odd\\name\nline", "/odd\\\\name\\nline"},
+  };
+  for (const auto& [folder, value] : cases) {
+    const std::string text = AutostartEntryText("/usr/bin/tollvane", folder);
+    EXPECT_NE(text.find("\nExec=/usr/bin/tollvane\nPath=" + value + "\n"), std::string::npos)
+        << text;
+  }
+  EXPECT_EQ(AutostartEntryText("/usr/bin/tollvane").find("Path="), std::string::npos);
+
+  ScratchFolder scratch;
+  const std::string oldConfig = ::getenv("XDG_CONFIG_HOME") ? ::getenv("XDG_CONFIG_HOME") : "";
+  const std::filesystem::path oldFolder = std::filesystem::current_path();
+  ::setenv("XDG_CONFIG_HOME", scratch.path().c_str(), 1);
+  std::filesystem::current_path(scratch.path());
+  SetAutostart(true);
+  const std::string entry = ReadBytes(scratch.file("autostart/tollvane.desktop"));
+  std::filesystem::current_path(oldFolder);
+  if (oldConfig.empty())
+    ::unsetenv("XDG_CONFIG_HOME");
+  else
+    ::setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+  EXPECT_NE(entry.find("\nPath=" + scratch.path().string() + "\n"), std::string::npos) << entry;
 }
 
 }  // namespace

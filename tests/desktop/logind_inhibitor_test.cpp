@@ -73,8 +73,8 @@ TEST(LogindInhibitor, WithoutABusTheFailureIsRecordedOnce) {
   EXPECT_FALSE(inhibitor.held());
   ASSERT_EQ(recorder.lines.size(), 1u);
   EXPECT_EQ(recorder.lines[0].text,
-            "スリープを止められませんでした (システムバスにつながりません)。"
-            "パソコンがスリープするとチャイムは鳴りません。");
+            "パソコンのスリープを止められませんでした。スリープするとチャイムは鳴りません。"
+            "電源の設定で自動のスリープを切ってください。(詳細: システムバスにつながりません)");
 }
 
 }  // namespace

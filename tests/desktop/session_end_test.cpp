@@ -27,8 +27,9 @@ TEST(SessionEnd, TermAndHangupAnnounceTheEndOnce) {
     EXPECT_EQ(ending.count(), 1);
     ASSERT_EQ(recorder.lines.size(), 2u);  // no bus, then the end
     EXPECT_EQ(recorder.lines[1].kind, "終了");
-    EXPECT_EQ(recorder.lines[1].text, std::string(first == SIGTERM ? "SIGTERM" : "SIGHUP") +
-                                          " を受け取りました。時刻表を保存して終わります。");
+    EXPECT_EQ(recorder.lines[1].text,
+              std::string("終了の指示を受けました。チャイム表を保存して終了します。(詳細: ") +
+                  (first == SIGTERM ? "SIGTERM" : "SIGHUP") + ")");
   }
 }
 
@@ -99,7 +100,8 @@ TEST(SessionEnd, ShutdownWaitsForTheSaveThroughADelayLock) {
   EXPECT_EQ(ending.count(), 1);
   ASSERT_EQ(recorder.lines.size(), 1u);
   EXPECT_EQ(recorder.lines[0].text,
-            "システムの終了の知らせを受け取りました。時刻表を保存して終わります。");
+            "シャットダウンの知らせを受けました。チャイム表を保存して終了します。(詳細: logind "
+            "PrepareForShutdown)");
 
   sessionEnd.saved();
   EXPECT_FALSE(sessionEnd.holdsShutdownDelay());

@@ -10,6 +10,8 @@
 #                       the minute and off after the sound; SIGTERM then saves the pages.
 #           holiday     AutoArm=1, NationalHolidays=1: the same slot on Monday 2027-01-11
 #                       (Coming of Age Day) stays silent and rings on Tuesday 2027-01-12.
+#           nohid       AutoArm=1 with a HID library the loader refuses: its message waits for
+#                       nobody, the start arms and the 8:30 chime plays by sound alone.
 # Exit 0 passed, 1 failed, 77 skipped (something the run needs is missing here).
 set -euo pipefail
 
@@ -83,6 +85,8 @@ for timetable in (8, 1, 2, 3, 4, 5, 6, 7):
 open(sys.argv[1], "w", newline="").write("".join(f"{n}\r\n" for n in lines))
 EOF
 
+hid_dir=$simboard
+
 # Starts the program at the faked moment and lets it run for the given seconds, then ends
 # the session the way a logout does (SIGTERM).
 run_program() {
@@ -92,7 +96,7 @@ run_program() {
     # A sanitizer build's runtime must otherwise come first in the library list.
     ASAN_OPTIONS=verify_asan_link_order=0${ASAN_OPTIONS:+:$ASAN_OPTIONS} \
       FAKETIME="@$start" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD=$faketime_lib \
-      TZ=UTC LD_LIBRARY_PATH=$simboard TOLLVANE_SIMBOARD_LOG=$log QT_QPA_PLATFORM=offscreen \
+      TZ=UTC LD_LIBRARY_PATH=$hid_dir TOLLVANE_SIMBOARD_LOG=$log QT_QPA_PLATFORM=offscreen \
       exec "$work/bin/tollvane"
   ) >>"$work/program.log" 2>&1 &
   local pid=$!
@@ -180,6 +184,16 @@ EOF
     echo "Tuesday: $tuesday"
     case "$monday" in *on@*) fail "the bell rang on a national holiday" ;; esac
     case "$tuesday" in *on@*) ;; *) fail "the bell did not ring on the school day after" ;; esac
+    ;;
+  nohid)
+    hid_dir=$(dirname "$simboard")/simboard_unloadable
+    [ -f "$hid_dir/libhidapi-hidraw.so.0" ] || skip "no unloadable stand-in in $hid_dir"
+    run_program "2027-01-05 08:29:54" 14 "$work/board.log"
+    grep -rq "Error at Load" "$work/state/tollvane" 2>/dev/null ||
+      fail "the library's message is not in the record"
+    grep -rq "起動時に自動で開始" "$work/state/tollvane" ||
+      fail "the start did not arm: something waited for OK"
+    grep -rq "音1 長さ" "$work/state/tollvane" || fail "the 8:30 chime did not play"
     ;;
   *)
     echo "unknown scenario $scenario" >&2

@@ -126,5 +126,38 @@ TEST_F(PlayOutRig, AForcedStopDuringTheTailIsImmediate) {
   EXPECT_FALSE(timer1.enabled());
 }
 
+// A forced ring stopped during the tail, then a forced ring within the 5 s bound: the second
+// one goes exactly as a first forced ring does, whatever becomes of the first one's Timer1.
+TEST_F(PlayOutRig, AForcedRingSoonAfterAForcedStopInTheTailRingsWhole) {
+  data.currentClock.hour = 8;  // not the silent 00:00
+  auto forcedRing = [this] {
+    prompts.answers = {Answer::Ok};
+    engine.Button1Click();
+    ASSERT_EQ(view.button1, text::kForceStop);
+    ASSERT_TRUE(timer2.enabled());
+  };
+  forcedRing();
+  engine.Timer2Timer();
+  run(Step::kTimer1);   // the nominal length: now waiting for the tail
+  run(Step::kButton1);  // forced stop
+  board.events.clear();
+  player.calls.clear();
+
+  forcedRing();  // within the bound
+  if (timer1.armed()) {
+    engine.Timer1Timer();  // the old bell's Timer1, if it still runs
+  }
+  EXPECT_EQ(view.button1, text::kForceStop);
+  EXPECT_TRUE(view.checkBox1);
+  EXPECT_EQ(board.events, std::vector<std::string>{"on"});
+  EXPECT_FALSE(timer1.enabled());
+  engine.Timer2Timer();
+  EXPECT_EQ(player.calls, (std::vector<std::string>{"open chime.wav", "play chime.wav"}));
+  EXPECT_TRUE(timer1.enabled());
+  EXPECT_EQ(timer1.interval(), kChimeMs);
+  EXPECT_EQ(data.soundPlaying, 1);
+  EXPECT_EQ(board.events, std::vector<std::string>{"on"});  // the relay stays on for the sound
+}
+
 }  // namespace
 }  // namespace tollvane::testing

@@ -9,6 +9,7 @@
 
 #include "engine/bell_engine.h"
 #include "engine/editor_commands.h"
+#include "engine/errors.h"
 #include "engine/local_time.h"
 #include "engine/texts.h"
 #include "sim_loop.h"
@@ -18,6 +19,7 @@
 namespace tollvane {
 namespace {
 
+using ::testing::AllOf;
 using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::Eq;
@@ -283,6 +285,54 @@ TEST_F(Unattended, StartReloadsWithoutAskingAndSessionEndSavesWithoutAsking) {
   dialogs.answers = {std::nullopt};
   commands.Open1Click();
   EXPECT_THAT(inhibitor.events, ElementsAre("acquire", "release"));
+}
+
+// A drop-down that does not convert stops arming half-way: the caption says armed, so the
+// sleep lock is taken and the record says what was armed and what failed, and the error still
+// reaches its box.
+TEST_F(Unattended, ArmingStoppedByAPageStillHoldsTheLockAndRecordsIt) {
+  pages.texts["mo01ji"] = "8";
+  pages.texts["mo01fu"] = "30";
+  pages.texts["tu01ji"] = "x";
+  EXPECT_THROW(engine.Arm(false), ConversionError);
+  EXPECT_EQ(view.button2, text::kDisarm);
+  EXPECT_THAT(inhibitor.events, ElementsAre("acquire"));
+  EXPECT_THAT(recorder.kinds(text::record::kArm),
+              ElementsAre(AllOf(HasSubstr("チャイム 1 件"), HasSubstr("止まりました"))));
+  EXPECT_THAT(view.memo1, ElementsAre("USBIO", "0"));  // no listing, as before
+  engine.Button2Click();
+  EXPECT_THAT(inhibitor.events, ElementsAre("acquire", "release"));
+}
+
+// The clock's state followed while armed: the change report and the fallback reading.
+class ReportingClockSync : public FixedClockSync {
+ public:
+  void setChangeHandler(std::function<void(std::optional<bool>)> h) override {
+    handler = std::move(h);
+  }
+  std::function<void(std::optional<bool>)> handler;
+};
+
+TEST_F(Unattended, TheClockIsWatchedWhileArmedAndEachChangeRecordedOnce) {
+  ReportingClockSync watched;
+  BellEngine watching{{data, clock, board, player, timer1, timer2, prompts, view, pages, &leadIn,
+                       &recorder, &inhibitor, &watched, &dayRule}};
+  ASSERT_TRUE(watched.handler);
+  watched.answer = false;  // not yet set at arming, as right after boot
+  TickAt(7, 0, 20);
+  watching.Arm(true);
+  watched.handler(true);  // set a minute later: nothing to say
+  EXPECT_THAT(recorder.kinds(text::record::kWarning), IsEmpty());
+  watched.handler(false);  // lost
+  watched.handler(false);
+  watched.answer = true;
+  clock.startMs = LocalSecondsOf(2027, 1, 4, 7, 9, 50) * 1000;
+  watching.T1SecTimer();  // the fallback reading finds it set again
+  EXPECT_EQ(recorder.kinds(text::record::kWarning).size(), 1u);
+  EXPECT_EQ(recorder.kinds(text::record::kClockSync).size(), 1u);
+  watching.Button2Click();
+  watched.handler(false);  // disarmed: not watched
+  EXPECT_EQ(recorder.kinds(text::record::kWarning).size(), 1u);
 }
 
 }  // namespace
