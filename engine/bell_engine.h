@@ -67,6 +67,8 @@ class BellEngine {
   void ListTimetable(int timetable, const char* prefix);
   void EndBell(const char* how);
   void NoteBoardWrites(const char* kind, const char* context);
+  // The slot or forced ring in ringContext_ does not ring today: one line says why.
+  void RecordSilenced();
   void RecordClockJump(int64_t fromSecond, int64_t toSecond);
   std::optional<std::string> SilentReasonOn(int32_t month, int32_t day, int32_t year) const;
   Recorder& record() { return p_.recorder != nullptr ? *p_.recorder : noRecord_; }

@@ -15,6 +15,7 @@
 #include "record/record_files.h"
 #include "record/record_kinds.h"
 #include "record/record_line.h"
+#include "record/record_texts.h"
 
 namespace tollvane {
 namespace {
@@ -37,8 +38,9 @@ bool WriteAll(int fd, std::string_view data) {
 }
 
 std::string DropNote(const LocalTime& when, std::uint64_t dropped) {
-  return FormatRecordLine(when, record_kind::kRecordLoss,
-                          "記録が追いつかず、" + std::to_string(dropped) + " 件の記録を捨てました");
+  return FormatRecordLine(
+      when, record_kind::kRecordLoss,
+      text::Formatted(text::record_texts::kDropped, static_cast<unsigned long long>(dropped)));
 }
 
 std::string_view StampOf(std::string_view line) {
@@ -183,9 +185,10 @@ class DayFiles {
   void append(const std::string& pending, std::size_t lines) {
     std::string data;
     if (lostPending_ > 0) {
-      data = std::string(StampOf(pending)) + "\t" + std::string(record_kind::kRecordLoss) +
-             "\t書き込めなかったため、" + std::to_string(lostPending_) +
-             " 件の記録が失われました\n";
+      data = std::string(StampOf(pending)) + "\t" + std::string(record_kind::kRecordLoss) + "\t" +
+             text::Formatted(text::record_texts::kLost,
+                             static_cast<unsigned long long>(lostPending_)) +
+             "\n";
     }
     data += pending;
     if (!WriteAll(fd_, data) || ::fsync(fd_) != 0) {
@@ -204,8 +207,8 @@ class DayFiles {
     written_ += lines + (lostPending_ > 0 ? 1 : 0);
     if (failing_) {
       failing_ = false;
-      tell("tollvane: 動作記録の書き込みを再開しました（失われた記録 " +
-           std::to_string(lostPending_) + " 件）");
+      tell("tollvane: " + text::Formatted(text::record_texts::kResumed,
+                                          static_cast<unsigned long long>(lostPending_)));
     }
     lostPending_ = 0;
   }
@@ -219,8 +222,8 @@ class DayFiles {
     if (failing_)
       return;
     failing_ = true;
-    tell("tollvane: 動作記録を " + folder_.string() + " に書き込めません（" + std::strerror(error) +
-         "）。書き込めるようになりしだい再開します");
+    tell("tollvane: " +
+         text::Formatted(text::record_texts::kCannotWrite, folder_.c_str(), std::strerror(error)));
   }
 
   void tell(const std::string& message) {
@@ -362,7 +365,8 @@ BellRecord::BellRecord(const Clock& clock, fs::path folder, RecordLimits limits,
   } catch (const std::exception& error) {
     // No thread to be had: the program runs on without its record.
     shared_->finished = true;
-    std::fprintf(stderr, "tollvane: 動作記録を始められません（%s）\n", error.what());
+    std::fprintf(stderr, "tollvane: %s\n",
+                 text::Formatted(text::record_texts::kCannotStart, error.what()).c_str());
   }
 }
 

@@ -20,6 +20,7 @@
 #include <QUrl>
 #include <stdexcept>
 
+#include "calendar/calendar_texts.h"
 #include "desktop/autostart.h"
 #include "engine/arming.h"
 #include "engine/bell_engine.h"
@@ -31,12 +32,13 @@
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
-#include "ui/school_calendar_dialog.h"
-#include "ui/record_window.h"
 #include "ui/guard.h"
 #include "ui/keyboard.h"
 #include "ui/qt_services.h"
+#include "ui/record_window.h"
 #include "ui/schedule_page.h"
+#include "ui/school_calendar_dialog.h"
+#include "ui/window_texts.h"
 
 namespace tollvane {
 
@@ -266,19 +268,20 @@ void TForm1::buildMenus() {
   edit->setObjectName(QStringLiteral("E1"));
   addItem(edit, "sndchk", QStringLiteral("登録音源確認(&S)"), QKeySequence(), &TForm1::sndchkClick);
   addItem(edit, "N2", QStringLiteral("休日設定確認(&K)"), QKeySequence(), &TForm1::N2Click);
-  addItem(edit, "Calendar1", QStringLiteral("学校カレンダー(&C)"), QKeySequence(),
+  addItem(edit, "Calendar1", QString::fromUtf8(text::window::kCalendarItem), QKeySequence(),
           &TForm1::Calendar1Click);
   edit->addSeparator();
-  autoArm1_ = addItem(edit, "AutoArm1", QStringLiteral("起動時に自動で開始(&U)"), QKeySequence(),
-                      &TForm1::AutoArm1Click);
+  autoArm1_ = addItem(edit, "AutoArm1", QString::fromUtf8(text::window::kAutoArmItem),
+                      QKeySequence(), &TForm1::AutoArm1Click);
   autoArm1_->setCheckable(true);
-  autostart1_ = addItem(edit, "Autostart1", QStringLiteral("ログイン時に起動(&L)"), QKeySequence(),
-                        &TForm1::Autostart1Click);
+  autostart1_ = addItem(edit, "Autostart1", QString::fromUtf8(text::window::kAutostartItem),
+                        QKeySequence(), &TForm1::Autostart1Click);
   autostart1_->setCheckable(true);
-  nextBell1_ = addItem(edit, "NextBell1", QStringLiteral("次のチャイムを表示"), QKeySequence(),
-                       &TForm1::NextBell1Click);
+  nextBell1_ = addItem(edit, "NextBell1", QString::fromUtf8(text::window::kNextBellItem),
+                       QKeySequence(), &TForm1::NextBell1Click);
   nextBell1_->setCheckable(true);
-  addItem(edit, "Record1", QStringLiteral("動作記録"), QKeySequence(), &TForm1::Record1Click);
+  addItem(edit, "Record1", QString::fromUtf8(text::window::kRecordItem), QKeySequence(),
+          &TForm1::Record1Click);
 
   QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
   help->setObjectName(QStringLiteral("H1"));
@@ -359,8 +362,9 @@ void TForm1::AutoArm1Click() {
     return;
   }
   options_.autoArm = on;
-  record().record(text::record::kFile, std::string("起動時に自動で開始: ") +
-                                           (on ? "する" : "しない") + " " + parts_.settingsPath);
+  record().record(text::record::kFile,
+                  text::Formatted(on ? text::window::kOptionOn : text::window::kOptionOff,
+                                  text::window::kAutoArmName, parts_.settingsPath.c_str()));
 }
 
 void TForm1::Autostart1Click() {
@@ -377,17 +381,19 @@ void TForm1::NextBell1Click() {
     return;
   }
   options_.showNextBell = on;
-  record().record(text::record::kFile, std::string("次のチャイムを表示: ") +
-                                           (on ? "する" : "しない") + " " + parts_.settingsPath);
+  record().record(text::record::kFile,
+                  text::Formatted(on ? text::window::kOptionOn : text::window::kOptionOff,
+                                  text::window::kNextBellName, parts_.settingsPath.c_str()));
   showNextBellLine(on);
 }
 
 void TForm1::Record1Click() {
   Guard(this, [this] {
     if (recordWindow_ == nullptr) {
-      recordWindow_ = new RecordWindow(parts_.recordFolder.empty() ? DefaultRecordFolder()
-                                                      : std::filesystem::path(parts_.recordFolder),
-                          this);
+      recordWindow_ =
+          new RecordWindow(parts_.recordFolder.empty() ? DefaultRecordFolder()
+                                                       : std::filesystem::path(parts_.recordFolder),
+                           this);
     }
     recordWindow_->show();
     recordWindow_->raise();
@@ -429,22 +435,23 @@ void TForm1::Calendar1Click() {
         ownDayChooser_ = std::make_unique<QtDayFileChooser>();
         chooser = ownDayChooser_.get();
       }
-      calendarDialog_ = new SchoolCalendarDialog(CalendarDialogParts{calendar_, data_.holidayList, parts_.settingsPath,
-                                              [this] { return previewSchedule(); },
-                                              [this] {
-                                                const CurrentClock now =
-                                                    BreakDown(parts_.clock.now().localSeconds);
-                                                return CivilDate{now.year, now.month, now.day};
-                                              },
-                                              *chooser, parts_.prompts},
-                          this);
+      calendarDialog_ = new SchoolCalendarDialog(
+          CalendarDialogParts{calendar_, data_.holidayList, parts_.settingsPath,
+                              [this] { return previewSchedule(); },
+                              [this] {
+                                const CurrentClock now = BreakDown(parts_.clock.now().localSeconds);
+                                return CivilDate{now.year, now.month, now.day};
+                              },
+                              *chooser, parts_.prompts},
+          this);
     }
     calendarDialog_->refresh();
     const SchoolCalendar before = calendar_;
     calendarDialog_->exec();
     // Each change in the dialog is written at once; one line tells the record it happened.
     if (!(calendar_ == before)) {
-      record().record(text::record::kFile, "学校カレンダーを保存しました: " + parts_.settingsPath);
+      record().record(text::record::kFile,
+                      text::Formatted(text::window::kCalendarSaved, parts_.settingsPath.c_str()));
     }
     if (nextBellLine_ != nullptr) {
       updateNextBell();
@@ -469,7 +476,7 @@ WeekSchedule TForm1::previewSchedule() {
 
 void TForm1::updateNextBell() {
   if (!IsArmed(*this)) {
-    nextBellLine_->setText(QStringLiteral("次のチャイムはありません (開始されていません)"));
+    nextBellLine_->setText(QString::fromUtf8(text::calendar::kNotArmed));
     return;
   }
   const CurrentClock now = BreakDown(parts_.clock.now().localSeconds);
@@ -519,7 +526,8 @@ void TForm1::sndchkClick() {
     form3_->loadSounds(data_.soundTable);
     // "更新" is the dialog's only way to close with Accepted, and it has written the file.
     if (form3_->exec() == QDialog::Accepted) {
-      record().record(text::record::kFile, "登録音源を保存しました: " + parts_.settingsPath);
+      record().record(text::record::kFile,
+                      text::Formatted(text::window::kSoundsSaved, parts_.settingsPath.c_str()));
     }
   });
 }
@@ -528,7 +536,8 @@ void TForm1::N2Click() {
   Guard(this, [this] {
     form4_->loadHolidays(data_.holidayList);
     if (form4_->exec() == QDialog::Accepted) {
-      record().record(text::record::kFile, "休日設定を保存しました: " + parts_.settingsPath);
+      record().record(text::record::kFile,
+                      text::Formatted(text::window::kHolidaysSaved, parts_.settingsPath.c_str()));
     }
   });
 }

@@ -19,6 +19,7 @@
 #include "ui/Unit1.h"
 #include "ui/guard.h"
 #include "ui/qt_services.h"
+#include "ui/window_texts.h"
 #include "usbio/usbio_board.h"
 
 namespace tollvane {
@@ -87,8 +88,9 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
     auto real = std::make_unique<RealParts>();
     SetErrorRecord(&real->recorder);
     libraryMessageRecord = &real->recorder;
-    real->recorder.record(text::record::kStart, std::string("Tollvane ") + TOLLVANE_VERSION +
-                                                    " 設定ファイル " + SettingsFilePath());
+    real->recorder.record(
+        text::record::kStart,
+        text::Formatted(text::window::kStarted, TOLLVANE_VERSION, SettingsFilePath().c_str()));
     TForm1 form1(real->parts());
     // Logout and shutdown: the pages are saved without the close question, then the
     // program ends. The operator's own close still asks.
@@ -107,7 +109,7 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
       QTimer::singleShot(0, &form1, [&form1, &whenShown] { whenShown(form1); });
     }
     app.exec();
-    real->recorder.record(text::record::kEnd, "プログラムを終了しました");
+    real->recorder.record(text::record::kEnd, text::window::kEnded);
     SetErrorRecord(nullptr);
     libraryMessageRecord = nullptr;
   } catch (const std::exception& error) {

@@ -22,10 +22,11 @@ TEST(CalendarEdit, ClosedPeriodsAndOpenDaysAsTyped) {
   } const kCases[] = {
       {" 2026/7/20 ", "2026/8/31", " 夏休み ", ""},
       {"2026/10/2", "", "県民の日", ""},  // an empty end is the one day
-      {"2026/7/20", "2026/7/19", "", "終了日が開始日より前になっています。"},
+      {"2026/7/20", "2026/7/19", "",
+       "終了日が開始日より前になっています。終了日は開始日と同じ日か後の日にしてください。"},
       {"7/20", "2026/8/31", "", "日付は 2026/4/1 のように入力してください。"},
       {"2026/7/20", "2026/8/32", "", "日付は 2026/4/1 のように入力してください。"},
-      {"2026/7/20", "", "a\nb", "名称に改行は使えません。"},
+      {"2026/7/20", "", "a\nb", "名称に改行は使えません。1行で入力してください。"},
   };
   for (const auto& c : kCases) {
     EXPECT_EQ(AddClosedPeriod(calendar, ini, c.first, c.last, c.name), c.error) << c.first;
@@ -40,7 +41,8 @@ TEST(CalendarEdit, ClosedPeriodsAndOpenDaysAsTyped) {
 
   // Full lists refuse one more.
   calendar.openDays.resize(kMaxCalendarEntries, calendar.openDays[0]);
-  EXPECT_EQ(AddOpenDay(calendar, ini, "2026/11/4", ""), "これ以上は登録できません (99件まで)。");
+  EXPECT_EQ(AddOpenDay(calendar, ini, "2026/11/4", ""),
+            "これ以上は登録できません(99件まで)。使わなくなったものを削除してください。");
   EXPECT_EQ(calendar.openDays.size(), static_cast<std::size_t>(kMaxCalendarEntries));
 }
 
@@ -62,8 +64,9 @@ TEST(CalendarEdit, AFailedWriteChangesNothingInMemory) {
 TEST(CalendarEdit, ProblemReportNamesEachValue) {
   EXPECT_EQ(ProblemReport({}), "");
   EXPECT_EQ(ProblemReport({{"Closed2", "2026/13/1"}, {"Open1", "x"}}),
-            "学校カレンダーの設定に読み取れない値があったため、その値を使わずに始めます。\n"
-            "Closed2: 2026/13/1\nOpen1: x");
+            "学校カレンダーの設定に読み取れない値があったため、その値を使わずに起動しました。"
+            "「編集」>「学校カレンダー」で確かめて、登録し直してください。\n"
+            "休業期間の2番目: 2026/13/1\n登校日の1番目: x");
 }
 
 }  // namespace
