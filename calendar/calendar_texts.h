@@ -29,7 +29,8 @@ inline constexpr const char* kEndBeforeStart =
 inline constexpr const char* kNameWithBreak = "名称に改行は使えません。1行で入力してください。";
 inline constexpr const char* kFull =
     "これ以上は登録できません(99件まで)。使わなくなったものを削除してください。";
-inline constexpr const char* kCannotWrite = "%s に書き込めません";
+inline constexpr const char* kCannotWrite =
+    "%s に書き込めません。そのフォルダーに書き込めるか確かめてください。";
 
 // Values of the settings or the imported-days file left out at the start, one line each.
 inline constexpr const char* kUnreadable =
@@ -41,28 +42,15 @@ inline constexpr const char* kUnreadableOpen = "登校日の%d番目: %s";
 inline constexpr const char* kUnreadableImportedLine = "取り込んだ休日の %s %d行目: %s";
 inline constexpr const char* kUnreadableImportedFile = "取り込んだ休日の %s を読み込めません";
 
-inline constexpr const char* kAll[] = {
-    kTodaySilent,
-    kNextBell,
-    kNoBellWithin,
-    kNotArmed,
-    kBell,
-    kDate,
-    kSilentDay,
-    kNoBells,
-    kBellCount,
-    kOpenDayMark,
-    kDateForm,
-    kEndBeforeStart,
-    kNameWithBreak,
-    kFull,
-    kCannotWrite,
-    kUnreadable,
-    kUnreadableNationalHolidays,
-    kUnreadableClosed,
-    kUnreadableOpen,
-    kUnreadableImportedLine,
-    kUnreadableImportedFile,
-};
+// For the checks of their wording: the lines shown in the windows, the message boxes' texts
+// and the parts that go into them.
+inline constexpr const char* kWindowTexts[] = {kTodaySilent, kNextBell,   kNoBellWithin, kNotArmed,
+                                               kBell,        kDate,       kSilentDay,    kNoBells,
+                                               kBellCount,   kOpenDayMark};
+inline constexpr const char* kMessages[] = {kDateForm, kEndBeforeStart, kNameWithBreak,
+                                            kFull,     kCannotWrite,    kUnreadable};
+inline constexpr const char* kMessageParts[] = {kUnreadableNationalHolidays, kUnreadableClosed,
+                                                kUnreadableOpen, kUnreadableImportedLine,
+                                                kUnreadableImportedFile};
 
 }  // namespace tollvane::text::calendar

@@ -101,41 +101,18 @@ inline constexpr const char* kStartedEmpty =
     "前回のチャイム表を読み込めないため、空のチャイム表で起動しました。"
     "チャイム表を開き直すか、入力し直してください。(詳細: %s)";
 
-// Every text above, for the checks of their wording.
-inline constexpr const char* kAll[] = {
-    kScheduledBell,
-    kForcedBell,
-    kBoardWrite,
-    kWriteSucceeded,
-    kWriteFailed,
-    kSilenced,
-    kBoardLost,
-    kBoardBack,
-    kSoundTimed,
-    kSoundUntimed,
-    kEndedByLength,
-    kEndedByPlayer,
-    kStoppedByBellStop,
-    kStoppedByForceStop,
-    kArmed,
-    kArmedUnattended,
-    kWithBoard,
-    kWithoutBoard,
-    kDisarmed,
-    kClockUnknown,
-    kClockNotSet,
-    kClockForward,
-    kClockBack,
-    kNoBellSkipped,
-    kBellsSkipped,
-    kMoreBells,
-    kBellListSeparator,
-    kNotSearchedBeyond,
-    kHours,
-    kMinutes,
-    kSeconds,
-    kScheduleSaved,
+// Every text above, for the checks of their wording: the lines' sentences, and the parts
+// that go into a line.
+inline constexpr const char* kRecordLines[] = {
+    kSilenced,        kBoardLost,     kBoardBack,         kSoundTimed,         kSoundUntimed,
+    kEndedByLength,   kEndedByPlayer, kStoppedByBellStop, kStoppedByForceStop, kArmed,
+    kArmedUnattended, kDisarmed,      kClockUnknown,      kClockNotSet,        kClockForward,
+    kClockBack,       kNoBellSkipped, kBellsSkipped,      kNotSearchedBeyond,  kScheduleSaved,
     kStartedEmpty,
+};
+inline constexpr const char* kRecordLineParts[] = {
+    kScheduledBell, kForcedBell, kBoardWrite, kWriteSucceeded,    kWriteFailed, kWithBoard,
+    kWithoutBoard,  kMoreBells,  kHours,      kBellListSeparator, kMinutes,     kSeconds,
 };
 }  // namespace line
 

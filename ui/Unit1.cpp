@@ -364,7 +364,7 @@ void TForm1::AutoArm1Click() {
   options_.autoArm = on;
   record().record(text::record::kFile,
                   text::Formatted(on ? text::window::kOptionOn : text::window::kOptionOff,
-                                  text::window::kAutoArmName, parts_.settingsPath.c_str()));
+                                  text::options::kAutoArmName, parts_.settingsPath.c_str()));
 }
 
 void TForm1::Autostart1Click() {
@@ -383,7 +383,7 @@ void TForm1::NextBell1Click() {
   options_.showNextBell = on;
   record().record(text::record::kFile,
                   text::Formatted(on ? text::window::kOptionOn : text::window::kOptionOff,
-                                  text::window::kNextBellName, parts_.settingsPath.c_str()));
+                                  text::options::kShowNextBellName, parts_.settingsPath.c_str()));
   showNextBellLine(on);
 }
 

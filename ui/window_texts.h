@@ -2,6 +2,8 @@
 // school calendar dialog, the record window, and the record lines the windows write.
 #pragma once
 
+#include "settings/options_texts.h"
+
 namespace tollvane::text::window {
 
 // Items added to the 編集 menu; each carries its accelerator.
@@ -81,8 +83,6 @@ inline constexpr const char* kOptionOn =
     "「編集」>「%s」をオンにしました。設定は %s に保存しました。";
 inline constexpr const char* kOptionOff =
     "「編集」>「%s」をオフにしました。設定は %s に保存しました。";
-inline constexpr const char* kAutoArmName = "起動時に自動で開始";
-inline constexpr const char* kNextBellName = "次のチャイムを表示";
 inline constexpr const char* kCalendarSaved = "学校カレンダーを %s に保存しました。";
 inline constexpr const char* kSoundsSaved = "登録音源を %s に保存しました。";
 inline constexpr const char* kHolidaysSaved = "休日設定を %s に保存しました。";
@@ -92,6 +92,5 @@ inline constexpr const char* kEnded = "Tollvaneを終了しました。";
 
 inline constexpr const char* kRecordLines[] = {
     kOptionOn, kOptionOff, kCalendarSaved, kSoundsSaved, kHolidaysSaved, kStarted, kEnded};
-inline constexpr const char* kRecordLineParts[] = {kAutoArmName, kNextBellName};
 
 }  // namespace tollvane::text::window

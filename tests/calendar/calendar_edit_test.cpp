@@ -53,11 +53,14 @@ TEST(CalendarEdit, AFailedWriteChangesNothingInMemory) {
   calendar.closedPeriods = {{{2026, 7, 20}, {2026, 8, 31}, "夏休み"}};
   calendar.importedDays = {{{2026, 6, 1}, "x"}};
   const SchoolCalendar before = calendar;
-  const std::string failure = ini + " に書き込めません";
+  const std::string failure =
+      ini + " に書き込めません。そのフォルダーに書き込めるか確かめてください。";
   EXPECT_EQ(SetNationalHolidays(calendar, ini, true), failure);
   EXPECT_EQ(AddOpenDay(calendar, ini, "2026/11/3", ""), failure);
   EXPECT_EQ(RemoveClosedPeriod(calendar, ini, 0), failure);
-  EXPECT_EQ(ClearImportedDays(calendar, ini), ImportedDaysPath(ini) + " に書き込めません");
+  EXPECT_EQ(
+      ClearImportedDays(calendar, ini),
+      ImportedDaysPath(ini) + " に書き込めません。そのフォルダーに書き込めるか確かめてください。");
   EXPECT_EQ(calendar, before);
 }
 

@@ -134,7 +134,8 @@ TEST_F(CalendarDialogTest, RefusedChangesWarnAndKeepWhatWasTyped) {
   child<QCheckBox>("CheckBox1")->click();
   EXPECT_FALSE(calendar.nationalHolidays);
   EXPECT_FALSE(child<QCheckBox>("CheckBox1")->isChecked());
-  EXPECT_EQ(prompts.asked.back().text, ini + " に書き込めません");
+  EXPECT_EQ(prompts.asked.back().text,
+            ini + " に書き込めません。そのフォルダーに書き込めるか確かめてください。");
   EXPECT_TRUE(calendar.closedPeriods.empty());
 }
 

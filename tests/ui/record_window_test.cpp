@@ -100,7 +100,7 @@ TEST_F(RecordWindowTest, DamagedAndMissingRecordsAreShownWithoutACrash) {
                                                 "2026-12-08 07:0");  // a huge line and one cut off
   open();
   EXPECT_EQ(list()->topLevelItemCount(), 3);
-  EXPECT_TRUE(summary().contains(QStringLiteral("読めない行"))) << summary().toStdString();
+  EXPECT_TRUE(summary().contains(QStringLiteral("行を飛ばしました"))) << summary().toStdString();
 
   std::filesystem::remove_all(folder.path());
   window->findChild<QPushButton*>("Button1")->click();

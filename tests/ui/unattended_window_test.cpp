@@ -95,7 +95,7 @@ TEST_F(UnattendedWindow, ArmAtStartReloadsAndArmsWithoutAQuestion) {
   EXPECT_EQ(comboText("mo01ji"), "8");
   EXPECT_EQ(form->data().weekSchedule.at(2, 1).minute, 30);
   EXPECT_TRUE(prompts.asked.empty());
-  EXPECT_TRUE(recorder.has("起動時に自動で開始"));
+  EXPECT_TRUE(recorder.has("起動時に自動で)"));
 
   // At the minute the armed slot rings with nobody there.
   tickAt(testing::Monday(8, 30, 0));
