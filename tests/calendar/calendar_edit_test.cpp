@@ -72,5 +72,26 @@ TEST(CalendarEdit, ProblemReportNamesEachValue) {
             "休業期間の2番目: 2026/13/1\n登校日の1番目: x");
 }
 
+// Each value is named as the dialog shows it, never by its settings key; the imported-days
+// file by its path and line.
+TEST(CalendarEdit, ProblemReportSpeaksOfTheDialogNotTheKeys) {
+  struct Case {
+    CalendarProblem problem;
+    const char* line;
+  };
+  const Case cases[] = {
+      {{"NationalHolidays", "yes"}, "「国民の祝日は鳴らさない」: yes"},
+      {{"Closed12", "2026/8/31-2026/7/20"}, "休業期間の12番目: 2026/8/31-2026/7/20"},
+      {{"Open3", "x"}, "登校日の3番目: x"},
+      {{"/h/t.days:40", "June 2"}, "取り込んだ休日の /h/t.days 40行目: June 2"},
+      {{"/h/a:b.days", "読めません"}, "取り込んだ休日の /h/a:b.days を読み込めません"},
+  };
+  for (const Case& c : cases) {
+    const std::string report = ProblemReport({c.problem});
+    const std::size_t lineStart = report.find('\n') + 1;
+    EXPECT_EQ(report.substr(lineStart), c.line) << c.problem.where;
+  }
+}
+
 }  // namespace
 }  // namespace tollvane
