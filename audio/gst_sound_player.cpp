@@ -9,6 +9,8 @@
 #include <mutex>
 #include <utility>
 
+#include "audio/sound_texts.h"
+
 namespace tollvane {
 namespace {
 
@@ -61,13 +63,24 @@ struct GFree {
 using GCharPtr = std::unique_ptr<gchar, GFree>;
 
 // The player's own texts for the common failures, by GStreamer's error domain and code; they
-// read the same whatever the locale.
-constexpr char kFileNotFoundText[] = "サウンドファイルが見つかりません";
-constexpr char kCannotReadText[] = "サウンドファイルを読み込めません";
-constexpr char kNotASoundText[] = "サウンドファイルではないか、形式が正しくありません";
-constexpr char kNoDecoderText[] = "この形式のサウンドを再生する機能がインストールされていません";
-constexpr char kDeviceBusyText[] = "サウンドデバイスは使用中です";
-constexpr char kDeviceUnavailableText[] = "サウンドデバイスを使用できません";
+// read the same whatever the locale. Those about the file name it ("%s") once it is known.
+constexpr const char* kFileNotFoundText = text::sound::kFileNotFound;
+constexpr const char* kCannotReadText = text::sound::kCannotRead;
+constexpr const char* kNotASoundText = text::sound::kNotASound;
+constexpr const char* kNoDecoderText = text::sound::kNoDecoder;
+constexpr const char* kDeviceBusyText = text::sound::kDeviceBusy;
+constexpr const char* kDeviceUnavailableText = text::sound::kDeviceUnavailable;
+
+// The operator has to find the file: a Japanese text names it; an empty name is an entry of
+// the sound table that was never filled.
+std::string NamingTheFile(SoundErrorTexts texts, std::string text, const std::string& fileName) {
+  const std::size_t at = text.find("%s");
+  if (texts != SoundErrorTexts::kJapanese || at == std::string::npos)
+    return text;
+  if (fileName.empty())
+    return text::sound::kNoFileGiven;
+  return text.replace(at, 2, fileName);
+}
 
 // fromSink: the output reported it, so a resource is the sound device, not the file.
 const char* japaneseText(const GError* error, bool fromSink) {
@@ -301,8 +314,8 @@ void GstSoundPlayer::open() {
     sound->watching = gst_bus_add_watch(sound->bus.get(), &GstSoundPlayer::busWatch, this) != 0;
     sound_ = std::move(sound);
   } catch (const EMCIDeviceError& error) {
-    lastError_ = error.what();
-    throw;
+    lastError_ = NamingTheFile(errorTexts_, error.what(), fileName_);
+    throw EMCIDeviceError(lastError_);
   }
 }
 
@@ -356,7 +369,8 @@ void GstSoundPlayer::play() {
   rewindIfAtEnd();
   if (gst_element_set_state(sound_->pipeline.get(), GST_STATE_PLAYING) ==
       GST_STATE_CHANGE_FAILURE) {
-    lastError_ = takeErrorText(errorTexts_, sound_->bus.get(), 0);
+    lastError_ =
+        NamingTheFile(errorTexts_, takeErrorText(errorTexts_, sound_->bus.get(), 0), fileName_);
     running_ = false;
     return;
   }
@@ -423,7 +437,8 @@ void GstSoundPlayer::stop() {
     result = gst_element_get_state(pipeline, nullptr, nullptr, kStateTimeoutNs);
   }
   if (result == GST_STATE_CHANGE_FAILURE)
-    lastError_ = takeErrorText(errorTexts_, sound_->bus.get(), 0);
+    lastError_ =
+        NamingTheFile(errorTexts_, takeErrorText(errorTexts_, sound_->bus.get(), 0), fileName_);
 }
 
 void GstSoundPlayer::close() {
@@ -463,7 +478,7 @@ bool GstSoundPlayer::noteBusMessage(GstMessage* message) {
         return false;
       break;
     case GST_MESSAGE_ERROR:
-      lastError_ = errorText(errorTexts_, message);
+      lastError_ = NamingTheFile(errorTexts_, errorText(errorTexts_, message), fileName_);
       sound_->failed = true;
       sound_->atEnd = true;
       break;

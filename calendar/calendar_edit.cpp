@@ -1,12 +1,14 @@
 #include "calendar/calendar_edit.h"
 
+#include "calendar/calendar_texts.h"
+#include "engine/texts.h"
 #include "fileio/text_bytes.h"
 
 namespace tollvane {
 namespace {
 
 std::string WriteFailure(const std::string& path) {
-  return path + " に書き込めません";
+  return text::Formatted(text::calendar::kCannotWrite, path.c_str());
 }
 
 EditError Store(SchoolCalendar& calendar, const std::string& settingsPath, SchoolCalendar changed) {
@@ -23,13 +25,13 @@ std::optional<CivilDate> TypedDate(std::string_view text) {
 
 EditError CheckName(std::string_view name) {
   if (name.find_first_of("\r\n") != std::string_view::npos) {
-    return "名称に改行は使えません。";
+    return text::calendar::kNameWithBreak;
   }
   return {};
 }
 
-constexpr const char* kDateForm = "日付は 2026/4/1 のように入力してください。";
-constexpr const char* kFull = "これ以上は登録できません (99件まで)。";
+using text::calendar::kDateForm;
+using text::calendar::kFull;
 
 }  // namespace
 
@@ -48,7 +50,7 @@ EditError AddClosedPeriod(SchoolCalendar& calendar, const std::string& settingsP
     return kDateForm;
   }
   if (*to < *from) {
-    return "終了日が開始日より前になっています。";
+    return text::calendar::kEndBeforeStart;
   }
   if (EditError error = CheckName(name); !error.empty()) {
     return error;
@@ -123,18 +125,18 @@ std::vector<PreviewRow> PreviewRows(const std::vector<PreviewDay>& days) {
   for (const PreviewDay& day : days) {
     PreviewRow row{PreviewDateText(day), {}, {}};
     if (day.verdict.silent) {
-      row.summary = "鳴りません: " + day.verdict.name;
+      row.summary = text::Formatted(text::calendar::kSilentDay, day.verdict.name.c_str());
     } else if (day.bells.empty()) {
-      row.summary = "チャイムはありません";
+      row.summary = text::calendar::kNoBells;
     } else {
-      row.summary = std::to_string(day.bells.size()) + "回";
+      row.summary = text::Formatted(text::calendar::kBellCount, static_cast<int>(day.bells.size()));
       for (const RingingBell& bell : day.bells) {
-        row.bells.push_back(std::to_string(bell.hour) + "時" + std::to_string(bell.minute) +
-                            "分 (サウンド" + std::to_string(bell.sound) + ")");
+        row.bells.push_back(BellText(bell));
       }
     }
     if (day.verdict.reason == DayReason::kOpenDay && !day.verdict.name.empty()) {
-      row.summary = "[" + day.verdict.name + "] " + row.summary;
+      row.summary =
+          text::Formatted(text::calendar::kOpenDayMark, day.verdict.name.c_str()) + row.summary;
     }
     rows.push_back(std::move(row));
   }

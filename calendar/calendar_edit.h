@@ -32,7 +32,7 @@ EditError ClearImportedDays(SchoolCalendar& calendar, const std::string& setting
 std::string ImportReport(const ImportOutcome& outcome);
 
 // One preview entry per day: the date, a summary (how many bells, or why the day is silent:
-// "鳴りません: 元日") and the bells in ringing order ("8時30分 (サウンド1)").
+// "鳴りません(元日)") and the bells in ringing order ("8時30分(音1)").
 struct PreviewRow {
   std::string date;
   std::string summary;

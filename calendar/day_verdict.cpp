@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "calendar/calendar_texts.h"
 #include "calendar/national_holidays.h"
+#include "engine/texts.h"
 
 namespace tollvane {
 namespace {
@@ -10,12 +12,9 @@ namespace {
 constexpr const char* kClosedPeriodFallback = "休業期間";
 constexpr const char* kImportedFallback = "休日";
 
-std::string Time(const RingingBell& bell) {
-  return std::to_string(bell.hour) + "時" + std::to_string(bell.minute) + "分";
-}
-
-std::string BellText(const RingingBell& bell) {
-  return Time(bell) + " (サウンド" + std::to_string(bell.sound) + ")";
+std::string DateText(CivilDate date, int weekday) {
+  return text::Formatted(text::calendar::kDate, date.year, date.month, date.day,
+                         std::string(WeekdayName(weekday)).c_str());
 }
 
 }  // namespace
@@ -124,23 +123,26 @@ NextBellAnswer NextBell(const WeekSchedule& schedule, const HolidayList& holiday
   return answer;
 }
 
+std::string BellText(const RingingBell& bell) {
+  return text::Formatted(text::calendar::kBell, bell.hour, bell.minute, bell.sound);
+}
+
 std::string PreviewDateText(const PreviewDay& day) {
-  return FormatDate(day.date) + "(" + std::string(WeekdayName(day.weekday)) + ")";
+  return DateText(day.date, day.weekday);
 }
 
 std::string NextBellText(const NextBellAnswer& answer, const CurrentClock& now) {
   std::string text;
   if (answer.today.silent) {
-    text = "本日は鳴りません (" + answer.today.name + ")。";
+    text = text::Formatted(text::calendar::kTodaySilent, answer.today.name.c_str());
   }
   if (!answer.bell) {
-    return text + std::to_string(kNextBellHorizonDays) + "日先まで鳴るチャイムはありません";
+    return text + text::Formatted(text::calendar::kNoBellWithin, kNextBellHorizonDays);
   }
   const UpcomingBell& next = *answer.bell;
-  text += "次のチャイム ";
+  text += text::calendar::kNextBell;
   if (next.date != CivilDate{now.year, now.month, now.day}) {
-    text += std::to_string(next.date.month) + "月" + std::to_string(next.date.day) + "日(" +
-            std::string(WeekdayName(next.weekday)) + ") ";
+    text += DateText(next.date, next.weekday) + " ";
   }
   return text + BellText(next.bell);
 }

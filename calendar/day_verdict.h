@@ -81,12 +81,15 @@ struct NextBellAnswer {
 NextBellAnswer NextBell(const WeekSchedule& schedule, const HolidayList& holidays,
                         const SchoolCalendar& calendar, const CurrentClock& now);
 
-// The status-line text, e.g. "次のチャイム 8時30分 (サウンド3)" today,
-// "本日は鳴りません (元日)。次のチャイム 1月5日(月) 8時30分 (サウンド3)", or
+// The status-line text, e.g. "次のチャイム 8時30分(音3)" today,
+// "本日は鳴りません(元日)。次のチャイム 2027/1/5(火) 8時30分(音3)", or
 // "62日先まで鳴るチャイムはありません".
 std::string NextBellText(const NextBellAnswer& answer, const CurrentClock& now);
 
-// "2026/01/01(木)".
+// "2026/1/1(木)".
 std::string PreviewDateText(const PreviewDay& day);
+
+// "8時30分(音3)".
+std::string BellText(const RingingBell& bell);
 
 }  // namespace tollvane

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "calendar/calendar_texts.h"
+#include "engine/texts.h"
 #include "fileio/file_io.h"
 #include "fileio/text_bytes.h"
 #include "settings/profile.h"
@@ -13,6 +15,8 @@ namespace {
 
 constexpr const char* kSection = "CALENDAR";
 constexpr const char* kNationalHolidaysKey = "NationalHolidays";
+constexpr const char* kClosedPrefix = "Closed";
+constexpr const char* kOpenPrefix = "Open";
 constexpr const char* kImportedHeader = "# Tollvane imported days: YYYY/MM/DD name";
 
 // Splits "date name" at the first blank; the name may be empty or hold blanks of its own.
@@ -40,6 +44,46 @@ void ReadNumbered(const Profile& profile, const char* prefix, Parse parse, std::
       problems.push_back({key, *value});
     }
   }
+}
+
+// The number after a prefix ("Closed12" -> 12, ":40" -> 40), or 0 when where is no such name.
+int KeyNumber(const std::string& where, std::string_view prefix) {
+  if (where.size() <= prefix.size() || where.compare(0, prefix.size(), prefix) != 0) {
+    return 0;
+  }
+  int number = 0;
+  for (std::size_t i = prefix.size(); i < where.size(); ++i) {
+    if (where[i] < '0' || where[i] > '9' || number > 99999999) {
+      return 0;
+    }
+    number = number * 10 + (where[i] - '0');
+  }
+  return number;
+}
+
+// One problem as the operator reads it: the dialog's names instead of the keys, the
+// imported-days file by its path and line.
+std::string ProblemLine(const CalendarProblem& problem) {
+  namespace t = text::calendar;
+  const char* value = problem.text.c_str();
+  if (problem.where == kNationalHolidaysKey) {
+    return text::Formatted(t::kUnreadableNationalHolidays, value);
+  }
+  if (const int n = KeyNumber(problem.where, kClosedPrefix); n > 0) {
+    return text::Formatted(t::kUnreadableClosed, n, value);
+  }
+  if (const int n = KeyNumber(problem.where, kOpenPrefix); n > 0) {
+    return text::Formatted(t::kUnreadableOpen, n, value);
+  }
+  // "path:line" for a line of the imported-days file, whose path ends in ".days".
+  const std::size_t colon = problem.where.rfind(':');
+  if (colon != std::string::npos) {
+    if (const int line = KeyNumber(problem.where.substr(colon), ":"); line > 0) {
+      return text::Formatted(t::kUnreadableImportedLine, problem.where.substr(0, colon).c_str(),
+                             line, value);
+    }
+  }
+  return text::Formatted(t::kUnreadableImportedFile, problem.where.c_str());
 }
 
 }  // namespace
@@ -87,10 +131,9 @@ std::string ProblemReport(const std::vector<CalendarProblem>& problems) {
   if (problems.empty()) {
     return {};
   }
-  std::string report =
-      "学校カレンダーの設定に読み取れない値があったため、その値を使わずに始めます。";
+  std::string report = text::calendar::kUnreadable;
   for (const CalendarProblem& problem : problems) {
-    report += "\n" + problem.where + ": " + problem.text;
+    report += "\n" + ProblemLine(problem);
   }
   return report;
 }
@@ -117,8 +160,8 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
       reading.problems.push_back({kNationalHolidaysKey, *value});
     }
   }
-  ReadNumbered(profile, "Closed", ParseClosedPeriod, calendar.closedPeriods, reading.problems);
-  ReadNumbered(profile, "Open", ParseNamedDay, calendar.openDays, reading.problems);
+  ReadNumbered(profile, kClosedPrefix, ParseClosedPeriod, calendar.closedPeriods, reading.problems);
+  ReadNumbered(profile, kOpenPrefix, ParseNamedDay, calendar.openDays, reading.problems);
 
   const std::string daysPath = ImportedDaysPath(settingsPath);
   std::string bytes;
@@ -180,9 +223,9 @@ bool WriteCalendarSettings(const std::string& settingsPath, const SchoolCalendar
       return false;
     }
     return writeNumbered(
-               "Closed", calendar.closedPeriods.size(),
+               kClosedPrefix, calendar.closedPeriods.size(),
                [&](std::size_t i) { return FormatClosedPeriod(calendar.closedPeriods[i]); }) &&
-           writeNumbered("Open", calendar.openDays.size(),
+           writeNumbered(kOpenPrefix, calendar.openDays.size(),
                          [&](std::size_t i) { return FormatNamedDay(calendar.openDays[i]); });
   });
 }

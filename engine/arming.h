@@ -28,7 +28,7 @@ inline void Disarm(WeekSchedule& schedule, MainView& view, const ArmWatchers& wa
     watchers.inhibitor->release();
   }
   if (watchers.recorder != nullptr) {
-    watchers.recorder->record(text::record::kDisarm, "チャイムを止めました");
+    watchers.recorder->record(text::record::kDisarm, text::line::kDisarmed);
   }
 }
 

@@ -37,8 +37,43 @@ const char* TimetableName(int timetable) {
   return timetable >= 1 && timetable <= kTimetableCount ? kNames[timetable] : "";
 }
 
-const char* Outcome(bool written) {
-  return written ? "成功" : "失敗";
+// "1時間5分", "30秒": the larger units only as far as they are needed.
+std::string Duration(int64_t seconds) {
+  std::string text;
+  const int64_t hours = seconds / 3600;
+  const int64_t minutes = seconds / 60 % 60;
+  const int64_t rest = seconds % 60;
+  if (hours > 0) {
+    text += std::to_string(hours) + text::line::kHours;
+  }
+  if (minutes > 0) {
+    text += std::to_string(minutes) + text::line::kMinutes;
+  }
+  if (rest > 0 || text.empty()) {
+    text += std::to_string(rest) + text::line::kSeconds;
+  }
+  return text;
+}
+
+// A sound's length to a tenth of a second: "12.5秒", "2分5.0秒".
+std::string SoundLength(int milliseconds) {
+  const int tenths = (milliseconds + 50) / 100;
+  const int minutes = tenths / 600;
+  char text[48];
+  if (minutes > 0) {
+    std::snprintf(text, sizeof text, "%d%s%d.%d%s", minutes, text::line::kMinutes,
+                  tenths % 600 / 10, tenths % 10, text::line::kSeconds);
+  } else {
+    std::snprintf(text, sizeof text, "%d.%d%s", tenths / 10, tenths % 10, text::line::kSeconds);
+  }
+  return text;
+}
+
+std::string Moment(const CurrentClock& c) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%d/%d %d:%02d:%02d", c.month, c.day, c.hour, c.minute,
+                c.second);
+  return text;
 }
 
 bool RingsAtAll(const BellSlot& slot) {
@@ -197,16 +232,13 @@ void BellEngine::RingSlotsAt(int timetable, int64_t localSeconds) {
       }
     }
     if (clock.second == kOutputOnSecond) {
-      std::snprintf(ringContextBuffer_, sizeof ringContextBuffer_, "定時 %s %d番目 (%d:%02d 音%d)",
+      std::snprintf(ringContextBuffer_, sizeof ringContextBuffer_, text::line::kScheduledBell,
                     TimetableName(timetable), n, slot.hour, slot.minute, slot.sound);
       ringContext_ = ringContextBuffer_;
       if (BellSuppressed()) {
         // Once per slot, and not for the nightly 00:00 calls of the reset schedule.
         if (!(clock.hour == 0 && clock.minute == 0)) {
-          std::string line = ringContext_;
-          line += " を鳴らしません: ";
-          line += DaySilentReason().value_or(kHolidayListReason);
-          record().record(text::record::kSuppressed, line);
+          RecordSilenced();
         }
       } else {
         outputOnMinute_ = minute;
@@ -256,12 +288,20 @@ std::optional<std::string> BellEngine::SilentReasonOn(int32_t month, int32_t day
   return std::nullopt;
 }
 
+void BellEngine::RecordSilenced() {
+  const std::string reason = DaySilentReason().value_or(kHolidayListReason);
+  record().record(text::record::kSuppressed,
+                  text::Formatted(text::line::kSilenced, ringContext_, reason.c_str()));
+}
+
 void BellEngine::NoteBoardWrites(const char* kind, const char* context) {
   const BoardWrites writes = p_.board.lastWrites();
   char line[160];
   if (writes.known) {
-    std::snprintf(line, sizeof line, "%s%s長報告=%s ポート=%s", context, *context ? " " : "",
-                  Outcome(writes.longReportWritten), Outcome(writes.portWritten));
+    // Both writes make the output; the operator needs to know only whether it went out.
+    const bool written = writes.longReportWritten && writes.portWritten;
+    std::snprintf(line, sizeof line, text::line::kBoardWrite, context, *context ? " " : "",
+                  written ? text::line::kWriteSucceeded : text::line::kWriteFailed);
   } else {
     std::snprintf(line, sizeof line, "%s", context);
   }
@@ -272,11 +312,10 @@ void BellEngine::NoteBoardWrites(const char* kind, const char* context) {
   const bool failed = !writes.longReportWritten || !writes.portWritten;
   if (failed && !boardLost_) {
     boardLost_ = true;
-    record().record(text::record::kBoardLost,
-                    "USB-IOに書き込めません (外れたか、応答がありません)");
+    record().record(text::record::kBoardLost, text::line::kBoardLost);
   } else if (!failed && boardLost_) {
     boardLost_ = false;
-    record().record(text::record::kBoardFound, "USB-IOに再び書き込めました");
+    record().record(text::record::kBoardFound, text::line::kBoardBack);
   }
 }
 
@@ -345,11 +384,10 @@ void BellEngine::PlayBellSound(int32_t soundNumber) {
   p_.player.setWait(false);
   p_.player.play();
   p_.data.soundPlaying = 1;
-  char line[128];
-  std::snprintf(line, sizeof line, "音%d 長さ %d ms ", static_cast<int>(soundNumber), length);
-  std::string entry = line;
-  entry += fileName;
-  record().record(text::record::kSound, entry);
+  record().record(text::record::kSound,
+                  text::Formatted(timed ? text::line::kSoundTimed : text::line::kSoundUntimed,
+                                  static_cast<int>(soundNumber), fileName.c_str(),
+                                  SoundLength(length).c_str()));
 }
 
 void BellEngine::StopSound() {
@@ -392,7 +430,7 @@ void BellEngine::Timer1Timer() {
     return;
   }
   playOutWait_ = false;
-  EndBell(endedByPlayer_ ? "再生終了の通知" : "Timer1 (音の長さ)");
+  EndBell(endedByPlayer_ ? text::line::kEndedByPlayer : text::line::kEndedByLength);
   endedByPlayer_ = false;
   StopSound();
   BoardOutputOff();
@@ -411,17 +449,16 @@ void BellEngine::Button1Click() {
       return;
     }
     p_.view.setButton1Caption(text::kForceStop);
-    ringContext_ = "強制";
+    ringContext_ = text::line::kForcedBell;
     if (BellSuppressed() && !(p_.data.currentClock.hour == 0 && p_.data.currentClock.minute == 0)) {
-      record().record(text::record::kSuppressed,
-                      "強制 を鳴らしません: " + DaySilentReason().value_or(kHolidayListReason));
+      RecordSilenced();
     }
     BoardOutputOn();
     ringContext_ = "";
     p_.timer2.setEnabled(true);
     return;
   }
-  EndBell("強制停止ボタン");
+  EndBell(text::line::kStoppedByForceStop);
   p_.view.setButton1Caption(text::kForce);
   p_.timer2.setEnabled(false);
   // Timer1 keeps running for a sound still within its length; in the play-out wait that
@@ -437,7 +474,7 @@ void BellEngine::Button1Click() {
 }
 
 void BellEngine::Button3Click() {
-  EndBell("チャイム停止ボタン");
+  EndBell(text::line::kStoppedByBellStop);
   p_.timer1.setEnabled(false);
   playOutWait_ = false;
   timer1Stale_ = false;
@@ -488,13 +525,11 @@ void BellEngine::Arm(bool unattended) {
 
   const int armedSlots = CountArmedBells(p_.data.weekSchedule);
   char line[128];
-  std::snprintf(line, sizeof line, "%sUSBIO=%d (%s) 鳴らせるチャイム %d 件",
-                unattended ? "起動時に自動で開始 " : "", boardResult,
-                boardResult == 0 ? "基板あり" : "基板なし", armedSlots);
+  std::snprintf(line, sizeof line, unattended ? text::line::kArmedUnattended : text::line::kArmed,
+                armedSlots, boardResult == 0 ? text::line::kWithBoard : text::line::kWithoutBoard);
   std::string entry = line;
   if (gatherError) {
-    entry += " チャイム表の途中で読み取りが止まりました。止まった所から後は鳴りません (詳細: " +
-             gatherFailure + ")";
+    entry += text::Formatted(text::line::kArmStoppedAt, gatherFailure.c_str());
   }
   record().record(text::record::kArm, entry);
   if (p_.inhibitor != nullptr) {
@@ -512,12 +547,9 @@ void BellEngine::RecordClockJump(int64_t fromSecond, int64_t toSecond) {
   const int64_t delta = toSecond - fromSecond;
   const CurrentClock from = BreakDown(fromSecond);
   const CurrentClock to = BreakDown(toSecond);
-  char line[192];
-  std::snprintf(line, sizeof line, "時計が %lld 秒%s (%d/%d %d:%02d:%02d → %d/%d %d:%02d:%02d)",
-                static_cast<long long>(delta < 0 ? -delta : delta),
-                delta < 0 ? "戻りました" : "進みました", from.month, from.day, from.hour,
-                from.minute, from.second, to.month, to.day, to.hour, to.minute, to.second);
-  std::string entry = line;
+  std::string entry = text::Formatted(
+      delta < 0 ? text::line::kClockBack : text::line::kClockForward,
+      Duration(delta < 0 ? -delta : delta).c_str(), Moment(from).c_str(), Moment(to).c_str());
   if (delta > 1) {
     // Bells whose output-on second lies in the gap: they are not rung late.
     int listed = 0;
@@ -544,8 +576,9 @@ void BellEngine::RecordClockJump(int64_t fromSecond, int64_t toSecond) {
           ++skipped;
           if (listed < kMaxSkippedBellsListed) {
             char bell[48];
-            std::snprintf(bell, sizeof bell, "%s%d/%d %d:%02d 音%d", listed ? ", " : "", date.month,
-                          date.day, slot.hour, slot.minute, slot.sound);
+            std::snprintf(bell, sizeof bell, "%s%d/%d %d:%02d 音%d",
+                          listed ? text::line::kBellListSeparator : "", date.month, date.day,
+                          slot.hour, slot.minute, slot.sound);
             bells += bell;
             ++listed;
           }
@@ -553,15 +586,15 @@ void BellEngine::RecordClockJump(int64_t fromSecond, int64_t toSecond) {
       }
     }
     if (skipped == 0) {
-      entry += " 飛ばしたチャイムはありません";
+      entry += text::line::kNoBellSkipped;
     } else {
-      entry += " 飛ばしたチャイム " + std::to_string(skipped) + " 件: " + bells;
-      if (skipped > listed) {
-        entry += " ほか";
-      }
+      const std::string more =
+          skipped > listed ? std::string(text::line::kBellListSeparator) + text::line::kMoreBells
+                           : std::string();
+      entry += text::Formatted(text::line::kBellsSkipped, skipped, bells.c_str(), more.c_str());
     }
     if ((toSecond - 1) / 86400 > lastDay) {
-      entry += " (" + std::to_string(kMaxSkippedDaysSearched) + " 日より先は調べていません)";
+      entry += text::Formatted(text::line::kNotSearchedBeyond, kMaxSkippedDaysSearched);
     }
   }
   record().record(text::record::kClock, entry);

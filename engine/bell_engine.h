@@ -72,6 +72,8 @@ class BellEngine {
   void ListTimetable(int timetable, const char* prefix);
   void EndBell(const char* how);
   void NoteBoardWrites(const char* kind, const char* context);
+  // The slot or forced ring in ringContext_ does not ring today: one line says why.
+  void RecordSilenced();
   void RecordClockJump(int64_t fromSecond, int64_t toSecond);
   void WatchClock(std::optional<bool> reading);
   void NoteClock(const std::optional<ClockSyncWatch::Note>& note);

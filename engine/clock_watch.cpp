@@ -4,18 +4,6 @@
 
 namespace tollvane {
 
-namespace {
-
-constexpr const char* kLost =
-    "パソコンの時計が自動で合わせられていません。チャイムの時刻がずれるおそれがあります。時計を"
-    "自動で合わせる設定とネットワークを確かめてください。";
-constexpr const char* kRegained = "パソコンの時計が再び自動で合わせられています。";
-constexpr const char* kUnknown =
-    "パソコンの時計が自動で合わせられているか確かめられません。時計が合っているか確かめてくださ"
-    "い。";
-
-}  // namespace
-
 std::optional<ClockSyncWatch::Note> ClockSyncWatch::armed(int64_t nowSeconds,
                                                           std::optional<bool> value) {
   watching_ = true;
@@ -24,7 +12,7 @@ std::optional<ClockSyncWatch::Note> ClockSyncWatch::armed(int64_t nowSeconds,
     // Said once per run: a machine without the service cannot tell any better tomorrow.
     toldUnknown_ = true;
     lastReadingAt_ = nowSeconds;
-    return Note{text::record::kWarning, kUnknown};
+    return Note{text::record::kWarning, text::line::kClockUnknown};
   }
   // An unset clock at arming waits out the grace; a set one needs no line.
   if (value == std::optional<bool>(true) && !told_) {
@@ -49,14 +37,14 @@ std::optional<ClockSyncWatch::Note> ClockSyncWatch::reading(int64_t nowSeconds,
     if (!wasTold) {
       return std::nullopt;  // set within the grace: nothing was said, nothing to take back
     }
-    return Note{text::record::kClockSync, kRegained};
+    return Note{text::record::kClockSync, text::line::kClockRegained};
   }
   // Lost after being set is news at once; unset since arming only after the grace.
   if (!told_ && nowSeconds - armedAt_ < kGraceSeconds) {
     return std::nullopt;
   }
   told_ = false;
-  return Note{text::record::kWarning, kLost};
+  return Note{text::record::kWarning, text::line::kClockNotSet};
 }
 
 }  // namespace tollvane

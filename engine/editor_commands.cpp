@@ -98,9 +98,8 @@ bool EditorCommands::ReloadWithoutAsking(const std::string& autosavePath) {
     trust_.reloadFailed();
     reloadError_ = error.what();
     if (recorder != nullptr) {
-      recorder->record(
-          text::record::kWarning,
-          std::string("前回のデータを読み込めません。空の時間割で開始します: ") + error.what());
+      recorder->record(text::record::kWarning,
+                       text::Formatted(text::line::kStartedEmpty, error.what()));
     }
   }
   p_.view.bringToFront();
@@ -124,7 +123,8 @@ AutosaveOutcome EditorCommands::SaveForSessionEnd(const std::string& autosavePat
 void EditorCommands::StoreRecorded(const std::string& path) {
   StoreLines(memo2_, path);
   if (p_.watchers.recorder != nullptr) {
-    p_.watchers.recorder->record(text::record::kFile, "時間割を保存しました: " + path);
+    p_.watchers.recorder->record(text::record::kFile,
+                                 text::Formatted(text::line::kScheduleSaved, path.c_str()));
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "calendar/calendar_texts.h"
 #include "calendar/day_verdict.h"
 #include "schedule/tabs.h"
 
@@ -25,7 +26,7 @@ std::string NextBellLine(bool armed, const WeekSchedule& armedSchedule, const Ho
                          const SchoolCalendar& calendar, const CurrentClock& now,
                          bool clockUnsynchronised) {
   if (!armed) {
-    return "次のチャイムはありません (開始されていません)";
+    return text::calendar::kNotArmed;
   }
   std::string line = NextBellText(NextBell(armedSchedule, holidays, calendar, now), now);
   if (clockUnsynchronised) {

@@ -18,6 +18,7 @@
 #include "record/record_files.h"
 #include "record/record_kinds.h"
 #include "record/record_line.h"
+#include "record/record_texts.h"
 
 namespace tollvane {
 namespace {
@@ -25,8 +26,9 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string DropNote(const LocalTime& when, std::uint64_t dropped) {
-  return FormatRecordLine(when, text::record::kRecordLoss,
-                          "記録が追いつかず、" + std::to_string(dropped) + " 件の記録を捨てました");
+  return FormatRecordLine(
+      when, text::record::kRecordLoss,
+      text::Formatted(text::record_texts::kDropped, static_cast<unsigned long long>(dropped)));
 }
 
 std::string_view StampOf(std::string_view line) {
@@ -272,8 +274,9 @@ class DayFiles {
   void append(const std::string& pending, std::size_t lines) {
     std::string data;
     if (lostPending_ > 0) {
-      data = NoteLine(StampOf(pending), "書き込めなかったため、" + std::to_string(lostPending_) +
-                                            " 件の記録が失われました");
+      data = NoteLine(StampOf(pending),
+                      text::Formatted(text::record_texts::kLost,
+                                      static_cast<unsigned long long>(lostPending_)));
     }
     data += pending;
     if (!WriteAllBytes(fd_, data) || ::fsync(fd_) != 0) {
@@ -292,8 +295,8 @@ class DayFiles {
     written_ += lines + (lostPending_ > 0 ? 1 : 0);
     if (failing_) {
       failing_ = false;
-      tell("tollvane: 動作記録の書き込みを再開しました（失われた記録 " +
-           std::to_string(lostPending_) + " 件）");
+      tell("tollvane: " + text::Formatted(text::record_texts::kResumed,
+                                          static_cast<unsigned long long>(lostPending_)));
     }
     lostPending_ = 0;
   }
@@ -307,8 +310,8 @@ class DayFiles {
     if (failing_)
       return;
     failing_ = true;
-    tell("tollvane: 動作記録を " + folder_.string() + " に書き込めません（" + std::strerror(error) +
-         "）。書き込めるようになりしだい再開します");
+    tell("tollvane: " +
+         text::Formatted(text::record_texts::kCannotWrite, folder_.c_str(), std::strerror(error)));
   }
 
   void tell(const std::string& message) {
@@ -496,7 +499,8 @@ BellRecord::BellRecord(const Clock& clock, fs::path folder, RecordLimits limits,
   } catch (const std::exception& error) {
     // No thread to be had: the program runs on without its record.
     shared_->finished = true;
-    std::fprintf(stderr, "tollvane: 動作記録を始められません（%s）\n", error.what());
+    std::fprintf(stderr, "tollvane: %s\n",
+                 text::Formatted(text::record_texts::kCannotStart, error.what()).c_str());
   }
 }
 

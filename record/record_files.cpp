@@ -6,7 +6,9 @@
 #include <system_error>
 
 #include "engine/local_time.h"
+#include "engine/texts.h"
 #include "fileio/home_folder.h"
+#include "record/record_texts.h"
 
 namespace tollvane {
 namespace {
@@ -15,6 +17,14 @@ namespace fs = std::filesystem;
 
 // A file larger than the writer ever leaves is not ours in full; only its start is read.
 constexpr std::uintmax_t kReadLimitBytes = 16u << 20;
+
+// The digits of a field already checked by IsDate.
+int Number(std::string_view digits) {
+  int value = 0;
+  for (const char digit : digits)
+    value = value * 10 + (digit - '0');
+  return value;
+}
 
 bool IsDate(std::string_view s) {
   if (s.size() != 10 || s[4] != '-' || s[7] != '-')
@@ -98,15 +108,11 @@ std::optional<RecordFileName> ParseRecordFileName(std::string_view name) {
 }
 
 int64_t RecordDayNumber(std::string_view date) {
-  const auto number = [&](std::size_t from, std::size_t count) {
-    int value = 0;
-    for (std::size_t i = from; i < from + count; ++i)
-      value = value * 10 + (date[i] - '0');
-    return value;
-  };
   if (!IsDate(date))
     return 0;
-  return LocalSecondsOf(number(0, 4), number(5, 2), number(8, 2), 0, 0, 0) / 86400;
+  return LocalSecondsOf(Number(date.substr(0, 4)), Number(date.substr(5, 2)),
+                        Number(date.substr(8, 2)), 0, 0, 0) /
+         86400;
 }
 
 std::vector<std::string> RecordDays(const fs::path& folder) {
@@ -143,14 +149,16 @@ RecordReading ReadRecord(const fs::path& folder, std::string_view day, std::size
 std::string RecordSummary(const RecordReading& reading, std::size_t maxEvents) {
   std::string summary;
   if (reading.events.empty()) {
-    summary = "記録はありません";
-  } else if (reading.events.size() >= maxEvents) {
-    summary = "新しいものから " + std::to_string(reading.events.size()) + " 件を表示しています";
+    summary = text::record_texts::kNoEvents;
   } else {
-    summary = std::to_string(reading.events.size()) + " 件を新しい順に表示しています";
+    summary =
+        text::Formatted(reading.events.size() >= maxEvents ? text::record_texts::kNewestOf
+                                                           : text::record_texts::kAllNewestFirst,
+                        static_cast<unsigned long long>(reading.events.size()));
   }
   if (reading.damagedLines > 0) {
-    summary += "（読めない行 " + std::to_string(reading.damagedLines) + " 行を飛ばしました）";
+    summary += text::Formatted(text::record_texts::kDamaged,
+                               static_cast<unsigned long long>(reading.damagedLines));
   }
   return summary;
 }
@@ -162,7 +170,8 @@ std::string RecordDayLabel(std::string_view date) {
   const int64_t days = RecordDayNumber(date);
   // 1970-01-01 was a Thursday.
   const int64_t weekday = ((days + 4) % 7 + 7) % 7;
-  return std::string(date) + "（" + kWeekdays[weekday] + "）";
+  return text::Formatted(text::kWindowDate, Number(date.substr(0, 4)), Number(date.substr(5, 2)),
+                         Number(date.substr(8, 2)), kWeekdays[weekday]);
 }
 
 }  // namespace tollvane

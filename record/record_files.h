@@ -53,7 +53,7 @@ RecordReading ReadRecord(const std::filesystem::path& folder, std::string_view d
 // with the damaged lines it skipped.
 std::string RecordSummary(const RecordReading& reading, std::size_t maxEvents);
 
-// A day as the record window lists it: "2026-12-07（月）".
+// A day as the record window lists it: "2026/12/7(月)".
 std::string RecordDayLabel(std::string_view date);
 
 }  // namespace tollvane

@@ -3,7 +3,9 @@
 #include <cstddef>
 
 #include "engine/errors.h"
+#include "engine/texts.h"
 #include "fileio/text_bytes.h"
+#include "settings/options_texts.h"
 #include "settings/profile.h"
 
 namespace tollvane {
@@ -45,7 +47,8 @@ std::string Excerpt(std::string_view value) {
   return shown;
 }
 
-bool ReadOne(const Profile& profile, const char* key, std::vector<std::string>& problems) {
+bool ReadOne(const Profile& profile, const char* key, const char* menuName,
+             std::vector<std::string>& problems) {
   const std::optional<std::string> value = profile.value(kOptionSection, key);
   if (!value || *value == "0") {
     return false;
@@ -53,8 +56,8 @@ bool ReadOne(const Profile& profile, const char* key, std::vector<std::string>& 
   if (*value == "1") {
     return true;
   }
-  problems.push_back(std::string("設定ファイルの [") + kOptionSection + "] " + key + " の値 '" +
-                     Excerpt(*value) + "' は 0 でも 1 でもありません。オフとして扱います。");
+  problems.push_back(text::Formatted(text::options::kUnreadable, menuName, kOptionSection, key,
+                                     Excerpt(*value).c_str()));
   return false;
 }
 
@@ -63,8 +66,9 @@ bool ReadOne(const Profile& profile, const char* key, std::vector<std::string>& 
 Options ReadOptions(const std::string& path, std::vector<std::string>& problems) {
   const Profile profile = Profile::Load(path);
   Options options;
-  options.autoArm = ReadOne(profile, kAutoArmKey, problems);
-  options.showNextBell = ReadOne(profile, kShowNextBellKey, problems);
+  options.autoArm = ReadOne(profile, kAutoArmKey, text::options::kAutoArmName, problems);
+  options.showNextBell =
+      ReadOne(profile, kShowNextBellKey, text::options::kShowNextBellName, problems);
   return options;
 }
 

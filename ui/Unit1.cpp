@@ -20,6 +20,7 @@
 #include <QUrl>
 #include <stdexcept>
 
+#include "calendar/calendar_texts.h"
 #include "desktop/autostart.h"
 #include "engine/arming.h"
 #include "engine/bell_engine.h"
@@ -40,6 +41,7 @@
 #include "ui/record_window.h"
 #include "ui/schedule_page.h"
 #include "ui/school_calendar_dialog.h"
+#include "ui/window_texts.h"
 
 namespace tollvane {
 
@@ -278,19 +280,20 @@ void TForm1::buildMenus() {
   edit->setObjectName(QStringLiteral("E1"));
   addItem(edit, "sndchk", QStringLiteral("登録音源確認(&S)"), QKeySequence(), &TForm1::sndchkClick);
   addItem(edit, "N2", QStringLiteral("休日設定確認(&K)"), QKeySequence(), &TForm1::N2Click);
-  addItem(edit, "Calendar1", QStringLiteral("学校カレンダー(&C)"), QKeySequence(),
+  addItem(edit, "Calendar1", QString::fromUtf8(text::window::kCalendarItem), QKeySequence(),
           &TForm1::Calendar1Click);
   edit->addSeparator();
-  autoArm1_ = addItem(edit, "AutoArm1", QStringLiteral("起動時に自動で開始(&U)"), QKeySequence(),
-                      &TForm1::AutoArm1Click);
+  autoArm1_ = addItem(edit, "AutoArm1", QString::fromUtf8(text::window::kAutoArmItem),
+                      QKeySequence(), &TForm1::AutoArm1Click);
   autoArm1_->setCheckable(true);
-  autostart1_ = addItem(edit, "Autostart1", QStringLiteral("ログイン時に起動(&L)"), QKeySequence(),
-                        &TForm1::Autostart1Click);
+  autostart1_ = addItem(edit, "Autostart1", QString::fromUtf8(text::window::kAutostartItem),
+                        QKeySequence(), &TForm1::Autostart1Click);
   autostart1_->setCheckable(true);
-  nextBell1_ = addItem(edit, "NextBell1", QStringLiteral("次のチャイムを表示"), QKeySequence(),
-                       &TForm1::NextBell1Click);
+  nextBell1_ = addItem(edit, "NextBell1", QString::fromUtf8(text::window::kNextBellItem),
+                       QKeySequence(), &TForm1::NextBell1Click);
   nextBell1_->setCheckable(true);
-  addItem(edit, "Record1", QStringLiteral("動作記録"), QKeySequence(), &TForm1::Record1Click);
+  addItem(edit, "Record1", QString::fromUtf8(text::window::kRecordItem), QKeySequence(),
+          &TForm1::Record1Click);
 
   QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
   help->setObjectName(QStringLiteral("H1"));
@@ -387,8 +390,9 @@ void TForm1::AutoArm1Click() {
     return;
   }
   options_.autoArm = on;
-  record().record(text::record::kFile, std::string("起動時に自動で開始: ") +
-                                           (on ? "する" : "しない") + " " + parts_.settingsPath);
+  record().record(text::record::kFile,
+                  text::Formatted(on ? text::window::kOptionOn : text::window::kOptionOff,
+                                  text::options::kAutoArmName, parts_.settingsPath.c_str()));
 }
 
 void TForm1::Autostart1Click() {
@@ -405,8 +409,9 @@ void TForm1::NextBell1Click() {
     return;
   }
   options_.showNextBell = on;
-  record().record(text::record::kFile, std::string("次のチャイムを表示: ") +
-                                           (on ? "する" : "しない") + " " + parts_.settingsPath);
+  record().record(text::record::kFile,
+                  text::Formatted(on ? text::window::kOptionOn : text::window::kOptionOff,
+                                  text::options::kShowNextBellName, parts_.settingsPath.c_str()));
   showNextBellLine(on);
 }
 
@@ -473,7 +478,8 @@ void TForm1::Calendar1Click() {
     calendarDialog_->exec();
     // Each change in the dialog is written at once; one line tells the record it happened.
     if (!(calendar_ == before)) {
-      record().record(text::record::kFile, "学校カレンダーを保存しました: " + parts_.settingsPath);
+      record().record(text::record::kFile,
+                      text::Formatted(text::window::kCalendarSaved, parts_.settingsPath.c_str()));
     }
     if (nextBellLine_ != nullptr) {
       updateNextBell();
@@ -497,9 +503,9 @@ void TForm1::SaveForSessionEnd() {
     commands_->SaveForSessionEnd(parts_.autosavePath);
   } catch (const std::exception& error) {
     // A page that does not convert: nothing was written.
-    record().record(text::record::kError, std::string("チャイム表を ") + parts_.autosavePath +
-                                              " に保存できませんでした。(詳細: " + error.what() +
-                                              ")");
+    record().record(text::record::kError,
+                    text::Formatted(text::window::kSessionSaveFailed, parts_.autosavePath.c_str(),
+                                    error.what()));
   }
 }
 void TForm1::N1Click() {
@@ -537,7 +543,8 @@ void TForm1::sndchkClick() {
     form3_->loadSounds(data_.soundTable);
     // "更新" is the dialog's only way to close with Accepted, and it has written the file.
     if (form3_->exec() == QDialog::Accepted) {
-      record().record(text::record::kFile, "登録音源を保存しました: " + parts_.settingsPath);
+      record().record(text::record::kFile,
+                      text::Formatted(text::window::kSoundsSaved, parts_.settingsPath.c_str()));
     }
   });
 }
@@ -546,7 +553,8 @@ void TForm1::N2Click() {
   Guard(this, [this] {
     form4_->loadHolidays(data_.holidayList);
     if (form4_->exec() == QDialog::Accepted) {
-      record().record(text::record::kFile, "休日設定を保存しました: " + parts_.settingsPath);
+      record().record(text::record::kFile,
+                      text::Formatted(text::window::kHolidaysSaved, parts_.settingsPath.c_str()));
     }
   });
 }

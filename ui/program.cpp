@@ -22,6 +22,7 @@
 #include "ui/guard.h"
 #include "ui/library_messages.h"
 #include "ui/qt_services.h"
+#include "ui/window_texts.h"
 #include "usbio/usbio_board.h"
 
 namespace tollvane {
@@ -76,8 +77,9 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
     auto real = std::make_unique<RealParts>();
     SetErrorRecord(&real->recorder);
     SetLibraryMessageRecord(&real->recorder);
-    real->recorder.record(text::record::kStart, std::string("Tollvane ") + TOLLVANE_VERSION +
-                                                    " 設定ファイル " + SettingsFilePath());
+    real->recorder.record(
+        text::record::kStart,
+        text::Formatted(text::window::kStarted, TOLLVANE_VERSION, SettingsFilePath().c_str()));
     if (const std::string note = SettingsLocationNote(); !note.empty()) {
       real->recorder.record(text::record::kWarning, note);
     }
@@ -111,7 +113,7 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
       QTimer::singleShot(0, &form1, [&form1, &whenShown] { whenShown(form1); });
     }
     app.exec();
-    real->recorder.record(text::record::kEnd, "プログラムを終了しました");
+    real->recorder.record(text::record::kEnd, text::window::kEnded);
     SetErrorRecord(nullptr);
     SetLibraryMessageRecord(nullptr);
   } catch (const std::exception& error) {

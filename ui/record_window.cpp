@@ -13,6 +13,7 @@
 #include "record/record_kinds.h"
 #include "ui/guard.h"
 #include "ui/qt_services.h"
+#include "ui/window_texts.h"
 
 namespace tollvane {
 
@@ -36,27 +37,28 @@ QString OneLine(const std::string& text) {
 RecordWindow::RecordWindow(std::filesystem::path folder, QWidget* parent)
     : QWidget(parent, Qt::Window), folder_(std::move(folder)) {
   setObjectName(QStringLiteral("RecordWindow"));
-  setWindowTitle(QStringLiteral("動作記録"));
+  setWindowTitle(QString::fromUtf8(text::window::kRecordTitle));
   setFont(ProportionalFont(12));
   resize(720, 480);
   setMinimumSize(480, 240);
 
-  auto* dayLabel = new QLabel(QStringLiteral("表示する日："), this);
+  auto* dayLabel = new QLabel(QString::fromUtf8(text::window::kDayLabel), this);
   dayLabel->setFont(ProportionalFont(15));
   comboBox1_ = new QComboBox(this);
   comboBox1_->setObjectName(QStringLiteral("ComboBox1"));
   comboBox1_->setFont(ProportionalFont(15));
   comboBox1_->setMinimumWidth(180);
   comboBox1_->setMaxVisibleItems(20);
-  auto* reloadButton =
-      MakeButton(this, QStringLiteral("Button1"), QStringLiteral("再読み込み"), {0, 0, 100, 25});
+  auto* reloadButton = MakeButton(this, QStringLiteral("Button1"),
+                                  QString::fromUtf8(text::window::kReloadButton), {0, 0, 100, 25});
   reloadButton->setFont(ProportionalFont(15));
   reloadButton->setMinimumSize(110, 28);
 
   listView1_ = new QTreeWidget(this);
   listView1_->setObjectName(QStringLiteral("ListView1"));
-  listView1_->setHeaderLabels({QStringLiteral("日付"), QStringLiteral("時刻"),
-                               QStringLiteral("種類"), QStringLiteral("内容")});
+  listView1_->setHeaderLabels(
+      {QString::fromUtf8(text::window::kDateColumn), QString::fromUtf8(text::window::kTimeColumn),
+       QString::fromUtf8(text::window::kKindColumn), QString::fromUtf8(text::window::kTextColumn)});
   listView1_->setRootIsDecorated(false);
   listView1_->setUniformRowHeights(true);
   listView1_->setAlternatingRowColors(true);
@@ -104,7 +106,7 @@ void RecordWindow::reload() {
   {
     const QSignalBlocker blocker(comboBox1_);
     comboBox1_->clear();
-    comboBox1_->addItem(QStringLiteral("すべての日"), QString());
+    comboBox1_->addItem(QString::fromUtf8(text::window::kAllDays), QString());
     for (const std::string& day : RecordDays(folder_))
       comboBox1_->addItem(FromUtf8(RecordDayLabel(day)), FromUtf8(day));
     comboBox1_->setCurrentIndex(std::max(0, comboBox1_->findData(chosen)));

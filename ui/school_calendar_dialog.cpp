@@ -11,8 +11,10 @@
 
 #include "calendar/calendar_edit.h"
 #include "calendar/day_import.h"
+#include "engine/texts.h"
 #include "ui/guard.h"
 #include "ui/qt_services.h"
+#include "ui/window_texts.h"
 
 namespace tollvane {
 namespace {
@@ -40,13 +42,17 @@ QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
 
+QString Q(const char* text) {
+  return QString::fromUtf8(text);
+}
+
+namespace t = text::window;
+
 }  // namespace
 
 std::optional<std::string> QtDayFileChooser::chooseDayFile(QWidget* parent) {
-  const QString file = QFileDialog::getOpenFileName(
-      parent, QStringLiteral("取り込むファイルを指定してください"), QString(),
-      QStringLiteral("祝日ファイル (*.csv *.ics);;CSV (*.csv);;iCalendar (*.ics);;"
-                     "すべてのファイル (*)"));
+  const QString file =
+      QFileDialog::getOpenFileName(parent, Q(t::kImportTitle), QString(), Q(t::kImportFilter));
   if (file.isEmpty()) {
     return std::nullopt;
   }
@@ -56,63 +62,56 @@ std::optional<std::string> QtDayFileChooser::chooseDayFile(QWidget* parent) {
 SchoolCalendarDialog::SchoolCalendarDialog(CalendarDialogParts parts, QWidget* parent)
     : QDialog(parent), p_(std::move(parts)) {
   setObjectName(QStringLiteral("SchoolCalendarDialog"));
-  setWindowTitle(QStringLiteral("学校カレンダー"));
+  setWindowTitle(Q(t::kCalendarTitle));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFont(ProportionalFont(12));
   setFixedSize(600, 448);
 
-  checkBox1_ = new QCheckBox(QStringLiteral("国民の祝日は鳴らさない"), this);
+  checkBox1_ = new QCheckBox(Q(t::kNationalHolidaysBox), this);
   checkBox1_->setObjectName(QStringLiteral("CheckBox1"));
   checkBox1_->setGeometry(8, 8, 264, 21);
   connect(checkBox1_, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
 
   const QFont font = ProportionalFont(12);
-  MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("休業期間 (鳴らさない期間)"), 8, 38,
-            font);
+  MakeLabel(this, QStringLiteral("Label2"), Q(t::kClosedPeriodsLabel), 8, 38, font);
   listBox1_ = MakeList(this, 1, {8, 54, 280, 92});
-  edit1_ = MakeEdit(this, 1, QStringLiteral("開始日"), {8, 152, 92, kEditHeight});
-  edit2_ = MakeEdit(this, 2, QStringLiteral("終了日"), {104, 152, 92, kEditHeight});
-  edit3_ = MakeEdit(this, 3, QStringLiteral("名称"), {200, 152, 88, kEditHeight});
-  auto* add1 =
-      MakeButton(this, QStringLiteral("Button1"), QStringLiteral("追加"), {8, 178, 57, 25});
+  edit1_ = MakeEdit(this, 1, Q(t::kFirstDayHint), {8, 152, 92, kEditHeight});
+  edit2_ = MakeEdit(this, 2, Q(t::kLastDayHint), {104, 152, 92, kEditHeight});
+  edit3_ = MakeEdit(this, 3, Q(t::kNameHint), {200, 152, 88, kEditHeight});
+  auto* add1 = MakeButton(this, QStringLiteral("Button1"), Q(t::kAddButton), {8, 178, 57, 25});
   connect(add1, &QPushButton::clicked, this, [this] { Button1Click(); });
   auto* remove1 =
-      MakeButton(this, QStringLiteral("Button2"), QStringLiteral("削除"), {72, 178, 57, 25});
+      MakeButton(this, QStringLiteral("Button2"), Q(t::kRemoveButton), {72, 178, 57, 25});
   connect(remove1, &QPushButton::clicked, this, [this] { Button2Click(); });
 
-  MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("登校日 (休日でも鳴らす日)"), 8, 214,
-            font);
+  MakeLabel(this, QStringLiteral("Label3"), Q(t::kOpenDaysLabel), 8, 214, font);
   listBox2_ = MakeList(this, 2, {8, 230, 280, 92});
-  edit4_ = MakeEdit(this, 4, QStringLiteral("日付"), {8, 328, 92, kEditHeight});
-  edit5_ = MakeEdit(this, 5, QStringLiteral("名称"), {104, 328, 184, kEditHeight});
-  auto* add2 =
-      MakeButton(this, QStringLiteral("Button3"), QStringLiteral("追加"), {8, 354, 57, 25});
+  edit4_ = MakeEdit(this, 4, Q(t::kDateHint), {8, 328, 92, kEditHeight});
+  edit5_ = MakeEdit(this, 5, Q(t::kNameHint), {104, 328, 184, kEditHeight});
+  auto* add2 = MakeButton(this, QStringLiteral("Button3"), Q(t::kAddButton), {8, 354, 57, 25});
   connect(add2, &QPushButton::clicked, this, [this] { Button3Click(); });
   auto* remove2 =
-      MakeButton(this, QStringLiteral("Button4"), QStringLiteral("削除"), {72, 354, 57, 25});
+      MakeButton(this, QStringLiteral("Button4"), Q(t::kRemoveButton), {72, 354, 57, 25});
   connect(remove2, &QPushButton::clicked, this, [this] { Button4Click(); });
 
   label1_ = MakeLabel(this, QStringLiteral("Label1"), QString(), 8, 392, font);
-  auto* import =
-      MakeButton(this, QStringLiteral("Button5"), QStringLiteral("取り込み..."), {8, 412, 97, 25});
+  auto* import = MakeButton(this, QStringLiteral("Button5"), Q(t::kImportButton), {8, 412, 97, 25});
   connect(import, &QPushButton::clicked, this, [this] { Button5Click(); });
-  auto* clear = MakeButton(this, QStringLiteral("Button6"), QStringLiteral("取り込み分を消去"),
-                           {112, 412, 121, 25});
+  auto* clear =
+      MakeButton(this, QStringLiteral("Button6"), Q(t::kClearImportedButton), {112, 412, 121, 25});
   connect(clear, &QPushButton::clicked, this, [this] { Button6Click(); });
 
-  MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("これから14日間のチャイム"), 300, 8,
-            font);
+  MakeLabel(this, QStringLiteral("Label4"), Q(t::kPreviewLabel), 300, 8, font);
   listView1_ = new QTreeWidget(this);
   listView1_->setObjectName(QStringLiteral("ListView1"));
   listView1_->setGeometry(300, 24, 292, 380);
   listView1_->setColumnCount(2);
-  listView1_->setHeaderLabels({QStringLiteral("日付"), QStringLiteral("チャイム")});
+  listView1_->setHeaderLabels({Q(t::kDateHint), Q(t::kPreviewBellsColumn)});
   listView1_->setUniformRowHeights(true);
   listView1_->header()->resizeSection(0, 128);  // room for the tree's indent
 
-  auto* close =
-      MakeButton(this, QStringLiteral("Button7"), QStringLiteral("閉じる"), {519, 412, 73, 25});
+  auto* close = MakeButton(this, QStringLiteral("Button7"), Q(t::kCloseButton), {519, 412, 73, 25});
   connect(close, &QPushButton::clicked, this, [this] { Button7Click(); });
 }
 
@@ -125,8 +124,7 @@ void SchoolCalendarDialog::refresh() {
     listBox2_->clear();
     for (const NamedDay& day : p_.calendar.openDays)
       listBox2_->addItem(Q(FormatNamedDay(day)));
-    label1_->setText(
-        QStringLiteral("取り込み済みの休日: %1日").arg(p_.calendar.importedDays.size()));
+    label1_->setText(Q(t::kImportedCount).arg(p_.calendar.importedDays.size()));
     label1_->adjustSize();
     refreshPreview();
   });
@@ -137,7 +135,7 @@ void SchoolCalendarDialog::refresh() {
 bool SchoolCalendarDialog::Check(const EditError& error) {
   if (error.empty())
     return true;
-  p_.prompts.ask(error, "警告", Buttons::Ok);
+  p_.prompts.ask(error, text::kWarning, Buttons::Ok);
   return false;
 }
 
@@ -216,7 +214,7 @@ void SchoolCalendarDialog::Button5Click() {
                                                 {today.year + kImportYearsAhead, 12, 31});
     refresh();
     if (Check(outcome.ok ? EditError() : outcome.error))
-      p_.prompts.ask(ImportReport(outcome), "確認", Buttons::Ok);
+      p_.prompts.ask(ImportReport(outcome), text::kConfirm, Buttons::Ok);
   });
 }
 
@@ -224,8 +222,7 @@ void SchoolCalendarDialog::Button6Click() {
   Guard(this, [this] {
     if (p_.calendar.importedDays.empty())
       return;
-    if (p_.prompts.ask("取り込んだ休日をすべて消去します。よろしいですか？", "確認",
-                       Buttons::OkCancel) != Answer::Ok)
+    if (p_.prompts.ask(t::kClearImportedQuestion, text::kConfirm, Buttons::OkCancel) != Answer::Ok)
       return;
     Check(ClearImportedDays(p_.calendar, p_.settingsPath));
   });

@@ -20,10 +20,14 @@ namespace {
 
 using testing::ScratchFolder;
 
-constexpr char kNotFound[] = "サウンドファイルが見つかりません";
-constexpr char kCannotRead[] = "サウンドファイルを読み込めません";
-constexpr char kNotASound[] = "サウンドファイルではないか、形式が正しくありません";
-constexpr char kNoDecoder[] = "この形式のサウンドを再生する機能がインストールされていません";
+// "%s" stands for the file's name, as the operator must find the file.
+constexpr char kNotFound[] = "サウンドファイル %s が見つかりません";
+constexpr char kNoFile[] =
+    "サウンドファイルが登録されていないので、「編集」>「登録音源確認」で登録してください";
+constexpr char kCannotRead[] = "サウンドファイル %s を読み込めません";
+constexpr char kNotASound[] = "%s はサウンドファイルではないか、形式が正しくありません";
+constexpr char kNoDecoder[] =
+    "サウンドファイル %s の形式を再生する機能がインストールされていません";
 constexpr char kDeviceUnavailable[] = "サウンドデバイスを使用できません";
 constexpr char kUnknown[] = "原因不明のエラー";
 constexpr char kTestSink[] = "fakesink sync=true";
@@ -34,6 +38,12 @@ struct Failure {
   std::function<std::string(ScratchFolder&)> make;  // returns the file name to open
   const char* expected;
 };
+
+std::string Named(std::string expected, const std::string& name) {
+  if (const std::size_t at = expected.find("%s"); at != std::string::npos)
+    expected.replace(at, 2, name);
+  return expected;
+}
 
 std::string writeText(ScratchFolder& folder, const std::string& name, const std::string& text) {
   std::ofstream(folder.file(name)) << text;
@@ -47,7 +57,7 @@ std::string goodWav(ScratchFolder& folder) {
 
 const Failure kFailures[] = {
     {"MissingFile", "", [](ScratchFolder& f) { return f.file("none.wav"); }, kNotFound},
-    {"EmptyName", "", [](ScratchFolder&) { return std::string(); }, kNotFound},
+    {"EmptyName", "", [](ScratchFolder&) { return std::string(); }, kNoFile},
     {"TextFile", "", [](ScratchFolder& f) { return writeText(f, "notes.mp3", "Not a sound.\n"); },
      kNotASound},
     {"EmptyFile", "", [](ScratchFolder& f) { return writeText(f, "empty.wav", ""); }, kNotASound},
@@ -90,8 +100,8 @@ TEST_P(JapaneseOpenError, OpenFailsWithTheJapaneseText) {
     player.open();
     ADD_FAILURE() << "open succeeded";
   } catch (const EMCIDeviceError& error) {
-    EXPECT_STREQ(error.what(), failure.expected);
-    EXPECT_EQ(player.lastError(), failure.expected);
+    EXPECT_EQ(error.what(), Named(failure.expected, name));
+    EXPECT_EQ(player.lastError(), Named(failure.expected, name));
   }
   EXPECT_FALSE(player.isOpen());
 }
@@ -134,7 +144,7 @@ TEST(JapaneseErrors, ASoundWithoutADecoderNamesTheMissingPart) {
     gst_plugin_feature_set_rank(feature, rank);
     gst_object_unref(feature);
   }
-  EXPECT_EQ(text, kNoDecoder);
+  EXPECT_EQ(text, Named(kNoDecoder, path));
 }
 
 TEST(JapaneseErrors, AnUnreadableFileCannotBeRead) {
@@ -150,7 +160,7 @@ TEST(JapaneseErrors, AnUnreadableFileCannotBeRead) {
     player.open();
     ADD_FAILURE() << "open succeeded";
   } catch (const EMCIDeviceError& error) {
-    EXPECT_STREQ(error.what(), kCannotRead);
+    EXPECT_EQ(error.what(), Named(kCannotRead, path));
   }
 }
 

@@ -103,7 +103,7 @@ TEST(PreviewDays, FourteenDaysWithTheirBellsOrTheirReason) {
   // Monday 2026-09-21 is 敬老の日, 09-22 国民の休日, 09-23 秋分の日.
   const auto preview = PreviewDays(Schedule(), Holidays({{9, 24}}, 1), calendar, {2026, 9, 20});
   ASSERT_EQ(preview.size(), 14u);
-  EXPECT_EQ(PreviewDateText(preview[0]), "2026/09/20(日)");
+  EXPECT_EQ(PreviewDateText(preview[0]), "2026/9/20(日)");
   EXPECT_EQ(preview[0].bells.size(), 1u);
   EXPECT_EQ(preview[1].verdict.name, "敬老の日");
   EXPECT_TRUE(preview[1].bells.empty());
@@ -131,16 +131,16 @@ TEST(NextBell, SkipsThePassedMinuteAndSilentDays) {
   } const kCases[] = {
       // Tuesday 2026-09-15 08:29: the common 8:30 bell.
       {At({2026, 9, 15}, 8, 29), UpcomingBell{{2026, 9, 15}, 3, {8, 30, 1}},
-       "次のチャイム 8時30分 (サウンド1)"},
+       "次のチャイム 8時30分(音1)"},
       // At 8:30 that bell has begun; the next is at noon.
       {At({2026, 9, 15}, 8, 30), UpcomingBell{{2026, 9, 15}, 3, {12, 0, 2}},
-       "次のチャイム 12時0分 (サウンド2)"},
+       "次のチャイム 12時0分(音2)"},
       // Friday evening: Sunday's own slot.
       {At({2026, 9, 18}, 18, 0), UpcomingBell{{2026, 9, 20}, 1, {10, 0, 7}},
-       "次のチャイム 9月20日(日) 10時0分 (サウンド7)"},
+       "次のチャイム 2026/9/20(日) 10時0分(音7)"},
       // Monday 敬老の日 morning: past three holidays to Thursday.
       {At({2026, 9, 21}, 7, 0), UpcomingBell{{2026, 9, 24}, 5, {8, 30, 1}},
-       "本日は鳴りません (敬老の日)。次のチャイム 9月24日(木) 8時30分 (サウンド1)"},
+       "本日は鳴りません(敬老の日)。次のチャイム 2026/9/24(木) 8時30分(音1)"},
   };
   for (const auto& c : kCases) {
     const NextBellAnswer answer = NextBell(schedule, none, calendar, c.now);

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,7 @@ namespace tollvane {
 namespace {
 
 using ::testing::AllOf;
+using ::testing::Contains;
 using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::Eq;
@@ -193,8 +195,8 @@ TEST_F(Unattended, ArmingRecordsTakesTheSleepLockAndChecksTheClock) {
       prompts.asked.clear();
     }
     EXPECT_THAT(recorder.kinds(text::record::kArm),
-                ElementsAre(HasSubstr("USBIO=" + std::to_string(c.boardResult))));
-    EXPECT_THAT(recorder.kinds(text::record::kArm), ElementsAre(HasSubstr("チャイム 2 件")));
+                ElementsAre(HasSubstr(c.boardResult == 0 ? "(USB-IOあり" : "(USB-IOなし")));
+    EXPECT_THAT(recorder.kinds(text::record::kArm), ElementsAre(HasSubstr("チャイム2件")));
     EXPECT_EQ(recorder.kinds(text::record::kWarning).size(), static_cast<size_t>(c.warnings));
     engine.Button2Click();
     EXPECT_THAT(inhibitor.events, ElementsAre("acquire", "release"));
@@ -227,9 +229,9 @@ TEST_F(Unattended, ClockJumpsAreRecordedWithTheBellsTheySkipped) {
   TickAt(9, 49, 0);  // back again
   const std::vector<std::string> jumps = recorder.kinds(text::record::kClock);
   ASSERT_EQ(jumps.size(), 2u);
-  EXPECT_THAT(jumps[0], AllOf(HasSubstr("3600 秒進みました"), HasSubstr("2 件"),
+  EXPECT_THAT(jumps[0], AllOf(HasSubstr("1時間進みました"), HasSubstr("2件"),
                               HasSubstr("1/4 9:00 音1"), HasSubstr("1/4 9:30 音2")));
-  EXPECT_THAT(jumps[1], HasSubstr("60 秒戻りました"));
+  EXPECT_THAT(jumps[1], HasSubstr("1分戻りました"));
   EXPECT_THAT(board.events, IsEmpty());
 }
 
@@ -243,14 +245,81 @@ TEST_F(Unattended, BellRecordFollowsOneBellAndTheBoardComingAndGoing) {
   EXPECT_THAT(
       recorder.lines,
       ElementsAre(AllOf(HasSubstr(text::record::kOutputOn), HasSubstr("朝・夕共通 1番目"),
-                        HasSubstr("長報告=失敗 ポート=成功")),
-                  HasSubstr("USB-IOに書き込めません"),
-                  AllOf(HasSubstr(text::record::kSound), HasSubstr("長さ 1000 ms chime.wav")),
-                  HasSubstr("Timer1"), HasSubstr("長報告=成功 ポート=成功"),
-                  HasSubstr("USB-IOに再び書き込めました")));
+                        HasSubstr("USB-IO出力: 失敗")),
+                  HasSubstr("USB-IOに出力できません"),
+                  AllOf(HasSubstr(text::record::kSound), HasSubstr("音1 chime.wav を鳴らします")),
+                  HasSubstr("最後まで鳴りました"), HasSubstr("USB-IO出力: 成功"),
+                  HasSubstr("USB-IOに再び出力できるようになりました")));
   recorder.lines.clear();
   engine.Timer1Timer();  // a second end while off: no second output-off line
   EXPECT_THAT(recorder.kinds(text::record::kOutputOff), IsEmpty());
+}
+
+// Each line as the operator reads it in the record window: whole, so a broken sentence shows.
+TEST_F(Unattended, RecordLinesReadAsSentences) {
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+    const char* kind;
+    const char* line;
+  };
+  dayRule = {};
+  dayRule.silentYear = 2027;
+  dayRule.silentMonth = 1;
+  dayRule.silentDay = 5;  // Tuesday
+  dayRule.name = "振替休日";
+  const auto onTuesday = [this](int hour, int minute, int second) {
+    clock.startMs = LocalSecondsOf(2027, 1, 5, hour, minute, second) * 1000 + 5;
+    engine.T1SecTimer();
+  };
+  const Case cases[] = {
+      {"silenced slot",
+       [&] {
+         data.weekSchedule.at(3, 3) = {8, 30, 3};
+         onTuesday(8, 30, 0);
+       },
+       text::record::kSuppressed, "火曜 3番目(8:30 音3)は鳴らしません(振替休日)。"},
+      {"silenced forced ring",
+       [&] {
+         onTuesday(9, 0, 0);
+         prompts.answers = {Answer::Ok};
+         engine.Button1Click();
+       },
+       text::record::kSuppressed, "「強　制」のチャイムは鳴らしません(振替休日)。"},
+      {"forced ring stopped", [&] { engine.Button1Click(); }, text::record::kBellEnd,
+       "「強制停止」で止めました。"},
+      {"bell stopped", [&] { engine.Button3Click(); }, text::record::kBellEnd,
+       "「チャイム停止」で止めました。"},
+      {"long sound",
+       [&] {
+         player.lengths["gong.mp3"] = 125'000;
+         data.weekSchedule.at(2, 1) = {10, 0, 2};
+         TickAt(10, 0, 0);
+         TickAt(10, 0, 5);
+       },
+       text::record::kSound, "音2 gong.mp3 を鳴らします(長さ2分5.0秒)。"},
+      {"armed",
+       [&] {
+         pages.texts["mo01ji"] = "8";
+         pages.texts["mo01fu"] = "30";
+         engine.Arm(false);
+       },
+       text::record::kArm, "チャイム1件で開始しました(USB-IOあり)。"},
+      {"clock forward",
+       [&] {
+         TickAt(11, 50, 0);
+         TickAt(13, 0, 30);
+       },
+       text::record::kClock,
+       "パソコンの時計が1時間10分30秒進みました(1/4 11:50:00 → 1/4 13:00:30)。"
+       "飛ばしたチャイムはありません。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    recorder.lines.clear();
+    c.act();
+    EXPECT_THAT(recorder.kinds(c.kind), Contains(c.line));
+  }
 }
 
 // The start and the end with nobody at the keyboard: no question may be asked (the scripted
@@ -263,7 +332,7 @@ TEST_F(Unattended, StartReloadsWithoutAskingAndSessionEndSavesWithoutAsking) {
       EditorParts{data, pages, view, prompts, dialogs, board, clock, {&recorder, &inhibitor}}};
 
   EXPECT_FALSE(commands.ReloadWithoutAsking(autosave));
-  EXPECT_THAT(recorder.kinds(text::record::kWarning), ElementsAre(HasSubstr("空の時間割")));
+  EXPECT_THAT(recorder.kinds(text::record::kWarning), ElementsAre(HasSubstr("空のチャイム表")));
   EXPECT_EQ(view.raised, 1);
 
   pages.texts["mo01ji"] = "8";

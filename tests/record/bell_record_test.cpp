@@ -204,7 +204,7 @@ TEST_F(BellRecordTest, AFullQueueDropsAndCountsAndSaysSoLater) {
         record.record("停止", "after");
       }
     }  // without a later event, the end says how many were dropped
-    std::vector<std::string> expected = {"記録が追いつかず、3 件の記録を捨てました",
+    std::vector<std::string> expected = {"記録が追いつかなかったため、3件の記録を捨てました。",
                                          "queued 4",
                                          "queued 3",
                                          "queued 2",
@@ -252,7 +252,8 @@ TEST_F(BellRecordTest, AnUnwritableFolderCostsTheRecordAndWritingResumesLater) {
   clock.time.millisecond = 500;
   record.record("再生", "kept");
   ASSERT_TRUE(record.flush());
-  EXPECT_THAT(Texts(folder), ElementsAre("kept", "書き込めなかったため、3 件の記録が失われました"));
+  EXPECT_THAT(Texts(folder),
+              ElementsAre("kept", "書き込めなかったため、3件の記録が失われました。"));
   EXPECT_EQ(ReadRecord(folder).events[1].time, "08:30:00.500");
   ASSERT_EQ(reports.size(), 2u);
   EXPECT_THAT(reports[1], HasSubstr("再開"));

@@ -33,7 +33,8 @@ TEST(RecordDiskFault, LosesTheRecordOnlyAndResumes) {
     std::vector<std::string> reports;
     BellRecord record(clock, scratch.path(), {}, nullptr,
                       [&](const std::string& r) { reports.push_back(r); });
-    std::vector<std::string> expected = {"after", "書き込めなかったため、4 件の記録が失われました"};
+    std::vector<std::string> expected = {"after",
+                                         "書き込めなかったため、4件の記録が失われました。"};
     if (c.openBefore) {
       record.record("起動", "before");
       ASSERT_TRUE(record.flush());

@@ -32,18 +32,21 @@ TEST(OptionsReading, ValuesOnOffMissingAndDamaged) {
     {"[OPTION]\nAutoArm=1\nShowNextBell=1\n", true, true, {}},
     {"[option]\nautoarm = \"1\"\nShowNextBell=0\n", true, false, {}},
     {"[OPTION]\nAutoArm=\n", false, false,
-     {"設定ファイルの [OPTION] AutoArm の値 '' は 0 でも 1 でもありません。オフとして扱います。"}},
+     {"「編集」>「起動時に自動で開始」の設定が読めないため、オフにしました。メニューで選び直してください。"
+      "(詳細: [OPTION] AutoArm='')"}},
     {"[OPTION]\nAutoArm=yes\nShowNextBell=２\n", false, false,
-     {"設定ファイルの [OPTION] AutoArm の値 'yes' は 0 でも 1 でもありません。オフとして扱います。",
-      "設定ファイルの [OPTION] ShowNextBell の値 '２' は 0 でも 1 でもありません。オフとして扱います。"}},
+     {"「編集」>「起動時に自動で開始」の設定が読めないため、オフにしました。メニューで選び直してください。"
+      "(詳細: [OPTION] AutoArm='yes')",
+      "「編集」>「次のチャイムを表示」の設定が読めないため、オフにしました。メニューで選び直してください。"
+      "(詳細: [OPTION] ShowNextBell='２')"}},
     // Binary bytes and broken UTF-8 are shown escaped, so the record stays readable text.
     {"[OPTION]\nShowNextBell=1\x01\xff\xe3\x81\n", false, false,
-     {"設定ファイルの [OPTION] ShowNextBell の値 '1\\x01\\xFF\\xE3\\x81' は 0 でも 1 でもありません。"
-      "オフとして扱います。"}},
+     {"「編集」>「次のチャイムを表示」の設定が読めないため、オフにしました。メニューで選び直してください。"
+      "(詳細: [OPTION] ShowNextBell='1\\x01\\xFF\\xE3\\x81')"}},
     // A long value is cut in the text, so a damaged file cannot flood the record.
     {"[OPTION]\nAutoArm=" + std::string(3000, 'x') + "\n", false, false,
-     {"設定ファイルの [OPTION] AutoArm の値 '" + std::string(40, 'x') +
-      "…' は 0 でも 1 でもありません。オフとして扱います。"}},
+     {"「編集」>「起動時に自動で開始」の設定が読めないため、オフにしました。メニューで選び直してください。"
+      "(詳細: [OPTION] AutoArm='" + std::string(40, 'x') + "…')"}},
   };
   // clang-format on
   for (const ValueCase& c : cases) {

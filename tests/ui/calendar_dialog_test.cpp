@@ -35,12 +35,12 @@ class CalendarDialogTest : public ::testing::Test {
     ResetWeekSchedule(schedule);
     schedule.at(kCommonTimetable, 1) = {8, 30, 1};
     schedule.at(2, 1) = {8, 30, 3};
-    dialog = std::make_unique<SchoolCalendarDialog>(CalendarDialogParts{calendar, holidays, ini,
-                                                          [this] { return schedule; },
-                                                          [] {
-                                                            return CivilDate{2026, 9, 20};
-                                                          },
-                                                          chooser, prompts});
+    dialog = std::make_unique<SchoolCalendarDialog>(
+        CalendarDialogParts{calendar, holidays, ini, [this] { return schedule; },
+                            [] {
+                              return CivilDate{2026, 9, 20};
+                            },
+                            chooser, prompts});
     dialog->refresh();
   }
   ~CalendarDialogTest() override { CloseErrorBoxes(); }
@@ -82,15 +82,14 @@ TEST_F(CalendarDialogTest, PartsAndFourteenDayPreview) {
   for (const char* name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5"})
     child<QLineEdit>(name);
   ASSERT_EQ(child<QTreeWidget>("ListView1")->topLevelItemCount(), 14);
-  EXPECT_EQ(previewRow(0), QStringLiteral("2026/09/20(日) チャイムはありません"));
-  EXPECT_EQ(previewRow(1),
-            QStringLiteral("2026/09/21(月) 2回 | 8時30分 (サウンド1) | 8時30分 (サウンド3)"));
+  EXPECT_EQ(previewRow(0), QStringLiteral("2026/9/20(日) チャイムはありません"));
+  EXPECT_EQ(previewRow(1), QStringLiteral("2026/9/21(月) 2件 | 8時30分(音1) | 8時30分(音3)"));
 }
 
 TEST_F(CalendarDialogTest, EachChangeIsStoredAtOnceAndShownInThePreview) {
   child<QCheckBox>("CheckBox1")->click();
   EXPECT_TRUE(calendar.nationalHolidays);
-  EXPECT_EQ(previewRow(1), QStringLiteral("2026/09/21(月) 鳴りません: 敬老の日"));
+  EXPECT_EQ(previewRow(1), QStringLiteral("2026/9/21(月) 鳴りません(敬老の日)"));
 
   type("Edit1", "2026/9/24");
   type("Edit2", "2026/9/25");
@@ -99,9 +98,9 @@ TEST_F(CalendarDialogTest, EachChangeIsStoredAtOnceAndShownInThePreview) {
   type("Edit4", "2026/9/21");
   type("Edit5", "体育祭");
   click("Button3");
-  EXPECT_EQ(previewRow(4), QStringLiteral("2026/09/24(木) 鳴りません: 秋休み"));
-  EXPECT_EQ(previewRow(1), QStringLiteral("2026/09/21(月) [体育祭] 2回 | 8時30分 (サウンド1) | "
-                                          "8時30分 (サウンド3)"));
+  EXPECT_EQ(previewRow(4), QStringLiteral("2026/9/24(木) 鳴りません(秋休み)"));
+  EXPECT_EQ(previewRow(1), QStringLiteral("2026/9/21(月) [体育祭] 2件 | 8時30分(音1) | "
+                                          "8時30分(音3)"));
   EXPECT_TRUE(child<QLineEdit>("Edit1")->text().isEmpty());
   EXPECT_EQ(ReadSchoolCalendar(ini).calendar, calendar);
 
@@ -126,16 +125,17 @@ TEST_F(CalendarDialogTest, RefusedChangesWarnAndKeepWhatWasTyped) {
   // A settings file that cannot be written leaves the calendar as it was.
   prompts.answers = {Answer::Ok};
   ini = folder.file("missing/t.INI");
-  dialog = std::make_unique<SchoolCalendarDialog>(CalendarDialogParts{calendar, holidays, ini,
-                                                        [this] { return schedule; },
-                                                        [] {
-                                                          return CivilDate{2026, 9, 20};
-                                                        },
-                                                        chooser, prompts});
+  dialog = std::make_unique<SchoolCalendarDialog>(
+      CalendarDialogParts{calendar, holidays, ini, [this] { return schedule; },
+                          [] {
+                            return CivilDate{2026, 9, 20};
+                          },
+                          chooser, prompts});
   child<QCheckBox>("CheckBox1")->click();
   EXPECT_FALSE(calendar.nationalHolidays);
   EXPECT_FALSE(child<QCheckBox>("CheckBox1")->isChecked());
-  EXPECT_EQ(prompts.asked.back().text, ini + " に書き込めません");
+  EXPECT_EQ(prompts.asked.back().text,
+            ini + " に書き込めません。そのフォルダーに書き込めるか確かめてください。");
   EXPECT_TRUE(calendar.closedPeriods.empty());
 }
 
@@ -150,7 +150,7 @@ TEST_F(CalendarDialogTest, ImportThroughTheChooserAndClear) {
   click("Button5");
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_EQ(prompts.asked[0].text, "1日を取り込みました。");
-  EXPECT_EQ(previewRow(2), QStringLiteral("2026/09/22(火) 鳴りません: 県民の日"));
+  EXPECT_EQ(previewRow(2), QStringLiteral("2026/9/22(火) 鳴りません(県民の日)"));
   EXPECT_EQ(child<QLabel>("Label1")->text(), QStringLiteral("取り込み済みの休日: 1日"));
   click("Button5");  // cancelled
   click("Button5");

@@ -95,7 +95,7 @@ TEST_F(UnattendedWindow, ArmAtStartReloadsAndArmsWithoutAQuestion) {
   EXPECT_EQ(comboText("mo01ji"), "8");
   EXPECT_EQ(form->data().weekSchedule.at(2, 1).minute, 30);
   EXPECT_TRUE(prompts.asked.empty());
-  EXPECT_TRUE(recorder.has("起動時に自動で開始"));
+  EXPECT_TRUE(recorder.has("起動時に自動で)"));
 
   // At the minute the armed slot rings with nobody there.
   tickAt(testing::Monday(8, 30, 0));
@@ -111,7 +111,7 @@ TEST_F(UnattendedWindow, ArmAtStartWithoutAutosaveArmsTheEmptyPagesAndWarns) {
   EXPECT_EQ(button2(), QString::fromUtf8(text::kDisarm));
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_EQ(prompts.asked[0].text, "USB-IOが接続されていません。");
-  EXPECT_TRUE(recorder.has("空の時間割"));
+  EXPECT_TRUE(recorder.has("空のチャイム表"));
 }
 
 TEST_F(UnattendedWindow, DamagedOptionIsRecordedAndTakenAsOff) {
@@ -132,7 +132,7 @@ TEST_F(UnattendedWindow, NextBellLineComesAndGoesBelowTheClientArea) {
   EXPECT_TRUE(line->isVisible());
   EXPECT_GT(form->height(), plain.height());
   EXPECT_EQ(find<QPushButton>("Button1")->geometry(), button1);
-  EXPECT_TRUE(line->text().contains(QStringLiteral("開始されていません")));
+  EXPECT_TRUE(line->text().contains(QStringLiteral("停止中です")));
 
   type("mo01ji", "8");
   type("mo01fu", "30");
