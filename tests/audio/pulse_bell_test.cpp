@@ -132,7 +132,7 @@ struct PulseBellRig {
   ProgramData data;
   testing::FakeClock clock;
   TimedBoard board;
-  GstSoundPlayer player{getenv("XSINK") ? getenv("XSINK") : "pulsesink"};
+  GstSoundPlayer player{"pulsesink"};
   BellEngine* enginePtr = nullptr;
   MainContextTimer timer1{[this] { enginePtr->Timer1Timer(); }};
   MainContextTimer timer2{[this] { enginePtr->Timer2Timer(); }};
