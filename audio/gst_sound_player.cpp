@@ -27,6 +27,13 @@ constexpr GstClockTime kDiscoverTimeoutNs = 5 * GST_SECOND;
 constexpr gint64 kWaitingPlaySlackUs = 10 * G_USEC_PER_SEC;
 constexpr GstClockTime kWaitingPlayPollNs = 100 * GST_MSECOND;
 
+// A sound server mixes a newly started stream into output it has already prepared and passed
+// on, up to its latency ahead; what the stream holds for that stretch is never heard. The sound
+// therefore starts after this much silence, which a server at up to 500 ms latency leaves to a
+// stream that has just joined it. Only an output that keeps its own clock (a sound device or
+// server) needs it.
+constexpr GstClockTime kServerStartSilenceNs = 300 * GST_MSECOND;
+
 // playbin's GstPlayFlags: sound only, so a file with pictures still plays without a window.
 constexpr guint kPlayFlagAudio = 1u << 1;
 constexpr guint kPlayFlagSoftVolume = 1u << 4;
@@ -280,6 +287,12 @@ GstSoundPlayer::OpenSound::OpenSound(const std::string& fileName,
   }
   if (result == GST_STATE_CHANGE_FAILURE || result == GST_STATE_CHANGE_ASYNC) {
     throw EMCIDeviceError(takeErrorText(texts, bus.get(), kErrorGraceNs));
+  }
+  // Once prerolled the output has opened its device or stream, and says whether it keeps time.
+  if (GstClock* clock = gst_element_provide_clock(sink.get())) {
+    gst_object_unref(clock);
+    // Every start from PAUSED, a resume or a rewound play too, begins this much later.
+    gst_pipeline_set_delay(GST_PIPELINE(pipeline.get()), kServerStartSilenceNs);
   }
   // A file that prerolls without any sound in it (a text or picture file) is no sound file.
   gint audioStreams = 0;

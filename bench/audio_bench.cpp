@@ -1,11 +1,18 @@
 // Open latency of the sound player per format: what a bell waits between the tick and the
-// start of its sound. Prints figures only.
+// start of its sound; and how much of a marked chime's head and tail a private PulseAudio
+// server's monitor hears per server latency. Prints figures only.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <vector>
 
+#include <glib.h>
+
+#include <cstdlib>
+#include <string>
+
 #include "audio/gst_sound_player.h"
+#include "pulse_server.h"
 #include "sound_files.h"
 
 namespace {
@@ -70,6 +77,59 @@ void measure(SoundFormat format, const tollvane::testing::ScratchFolder& folder)
               lengthMs[lengthMs.size() / 2]);
 }
 
+// One chime through the server at latencyMs; "head/tail" in ms of 100, or why not.
+std::string chimeHeard(const tollvane::testing::PulseServer& server, SoundFormat format,
+                       int latencyMs, const tollvane::testing::ScratchFolder& folder) {
+  const tollvane::testing::MarkedChime chime;
+  const std::string path =
+      folder.file(std::string("marked") + tollvane::testing::extensionOf(format));
+  if (const std::string failure = tollvane::testing::writeMarkedChime(format, chime, path);
+      !failure.empty()) {
+    return "skipped";
+  }
+  tollvane::testing::MonitorRecorder recorder;
+  if (!recorder.start(server, latencyMs).empty())
+    return "no recorder";
+  GstSoundPlayer player("pulsesink");
+  player.setFileName(path);
+  player.open();
+  player.play();
+  // The player's bus watch runs on this thread's main context, as in the program.
+  const gint64 deadline = g_get_monotonic_time() + 10 * G_USEC_PER_SEC;
+  while (player.playingOut() && g_get_monotonic_time() < deadline) {
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+    g_usleep(5000);
+  }
+  g_usleep(static_cast<gulong>(latencyMs + 300) * 1000);
+  player.close();
+  recorder.finish();
+  const tollvane::testing::ChimeHeard heard =
+      tollvane::testing::hearChime(chime, recorder.samples());
+  return std::to_string(heard.headMs) + "/" + std::to_string(heard.tailMs);
+}
+
+void measureChimes() {
+  tollvane::testing::PulseServer server;
+  if (const std::string whyNot = server.start(); !whyNot.empty()) {
+    std::printf("chime through a sound server skipped: %s\n", whyNot.c_str());
+    return;
+  }
+  setenv("PULSE_SERVER", server.server().c_str(), 1);
+  tollvane::testing::ScratchFolder folder;
+  std::printf("chime through a sound server: head/tail marker heard, ms of 100\n");
+  for (int latencyMs : {20, 200, 500}) {
+    std::string row;
+    for (SoundFormat format : {SoundFormat::kWav, SoundFormat::kMp3WithHeader, SoundFormat::kWma}) {
+      static const char* const kShort[] = {"WAV", "MP3", "MP3 bare", "WMA"};
+      row += std::string(row.empty() ? "" : ", ") + kShort[static_cast<int>(format)] + " " +
+             chimeHeard(server, format, latencyMs, folder);
+    }
+    std::printf("  at %3d ms latency: %s\n", latencyMs, row.c_str());
+    std::printf("@ chime.%d\t%s\n", latencyMs, row.c_str());
+  }
+}
+
 }  // namespace
 
 int main() {
@@ -83,6 +143,11 @@ int main() {
     } catch (const std::exception& error) {
       std::printf("%-28s failed: %s\n", tollvane::testing::formatName(format), error.what());
     }
+  }
+  try {
+    measureChimes();
+  } catch (const std::exception& error) {
+    std::printf("chime through a sound server failed: %s\n", error.what());
   }
   return 0;
 }

@@ -1,26 +1,20 @@
 // Bells rung by the real engine through the real player into a real PulseAudio server: a private
 // daemon with a null sink, whose monitor a recorder captures. The recorder's requested latency
-// sets the sink's, so the same chimes are rung at a low and at a high server latency.
-#include <fcntl.h>
+// sets the sink's, so the same chimes are rung at a low and at a high server latency. Each
+// chime starts and ends with a marker tone of its own, so the recording tells which end was lost.
 #include <glib.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
+#include <cstdio>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "audio/gst_sound_player.h"
 #include "engine/bell_engine.h"
 #include "engine/local_time.h"
+#include "pulse_server.h"
 #include "sound_files.h"
 #include "support/fakes.h"
 #include "support/scratch_folder.h"
@@ -28,201 +22,19 @@
 namespace tollvane {
 namespace {
 
+using testing::MonitorRecorder;
+using testing::nowUs;
+using testing::PulseServer;
 using testing::ScratchFolder;
 using testing::SoundFormat;
 
-constexpr int kToneMs = 1000;
-constexpr int kRate = 44100;
-// |sample| above this is the chime (the test tone peaks near 26000); the null sink is silent.
-constexpr int kLoudSample = 2000;
-// Encoders pad or trim a frame at either end; and when its stream starts late on a busy
-// machine, pulsesink drops up to several tens of milliseconds of the very start at a high
-// latency. A cut tail at that latency loses hundreds.
+const testing::MarkedChime kChime;
+// Encoders pad or trim a frame at either end, which shortens the markers by a few ms.
+constexpr int kMarkerHeardAtLeastMs = 90;
 constexpr int kHeardToleranceMs = 100;
 // How far the recorder's read of a sample may lag the moment the sink consumed it.
 constexpr int kArrivalJitterMs = 25;
 constexpr int kOffWithinMs = 100;
-
-int64_t nowUs() {
-  return g_get_monotonic_time();
-}
-
-// A child process started without a shell; killed and reaped on destruction.
-class Child {
- public:
-  // Returns false with why not.
-  bool start(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-             int* stdoutFd, std::string* whyNot) {
-    std::vector<char*> args, envp;
-    for (const std::string& a : argv)
-      args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    for (const std::string& e : env)
-      envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    GError* error = nullptr;
-    const auto flags = static_cast<GSpawnFlags>(
-        G_SPAWN_SEARCH_PATH_FROM_ENVP | G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_STDERR_TO_DEV_NULL |
-        (stdoutFd == nullptr ? G_SPAWN_STDOUT_TO_DEV_NULL : 0));
-    if (!g_spawn_async_with_pipes(nullptr, args.data(), envp.data(), flags, nullptr, nullptr, &pid_,
-                                  nullptr, stdoutFd, nullptr, &error)) {
-      *whyNot = argv[0] + ": " + (error != nullptr ? error->message : "cannot start");
-      if (error != nullptr)
-        g_error_free(error);
-      return false;
-    }
-    return true;
-  }
-  bool running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
-  void stop() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    pid_ = 0;
-  }
-  ~Child() { stop(); }
-
- private:
-  GPid pid_ = 0;
-};
-
-// The daemon reads no configuration of this machine or user: -n skips the default script,
-// and HOME and the XDG folders point into a scratch folder.
-class PulseServer {
- public:
-  std::string start() {
-    const char* names[] = {"pulseaudio", "parec"};
-    for (const char* name : names) {
-      gchar* found = g_find_program_in_path(name);
-      if (found == nullptr)
-        return std::string(name) + " is not installed";
-      g_free(found);
-    }
-    socket_ = folder_.file("native");
-    env_ = {"HOME=" + folder_.path().string(), "XDG_RUNTIME_DIR=" + folder_.path().string(),
-            "XDG_CONFIG_HOME=" + folder_.file("config"), "PATH=" + std::string(getenv("PATH")),
-            "PULSE_SERVER=unix:" + socket_};
-    std::string whyNot;
-    // As root the daemon warns but runs when it is told this is no system instance.
-    if (!daemon_.start(
-            {"pulseaudio", "-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
-             "--use-pid-file=false", "--disable-shm=yes", "--load=module-null-sink sink_name=bells",
-             "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket_},
-            env_, nullptr, &whyNot)) {
-      return whyNot;
-    }
-    const int64_t deadline = nowUs() + 10 * G_USEC_PER_SEC;
-    while (nowUs() < deadline) {
-      if (!daemon_.running())
-        return "pulseaudio exited at start";
-      if (accepts())
-        return {};
-      g_usleep(20 * 1000);
-    }
-    return "pulseaudio did not open its socket";
-  }
-  const std::vector<std::string>& env() const { return env_; }
-  std::string server() const { return "unix:" + socket_; }
-
- private:
-  bool accepts() const {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    socket_.copy(address.sun_path, sizeof address.sun_path - 1);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
-  }
-
-  ScratchFolder folder_;
-  std::string socket_;
-  std::vector<std::string> env_;
-  Child daemon_;
-};
-
-// Captures the null sink's monitor as mono 16-bit samples, noting when each read arrived.
-class MonitorRecorder {
- public:
-  struct Read {
-    int64_t arrivedUs;
-    size_t samplesSoFar;
-  };
-
-  std::string start(const PulseServer& server, int latencyMs) {
-    int fd = -1;
-    std::string whyNot;
-    if (!child_.start({"parec", "--device=bells.monitor", "--raw", "--format=s16le",
-                       "--rate=" + std::to_string(kRate), "--channels=1",
-                       "--latency-msec=" + std::to_string(latencyMs)},
-                      server.env(), &fd, &whyNot)) {
-      return whyNot;
-    }
-    fd_ = fd;
-    reader_ = std::thread([this] { readAll(); });
-    // The null sink produces silence all the time, so data arrives once the stream is up.
-    const int64_t deadline = nowUs() + 5 * G_USEC_PER_SEC;
-    while (nowUs() < deadline) {
-      if (samplesSoFar() > 0)
-        return {};
-      g_usleep(10 * 1000);
-    }
-    return "the recorder delivered nothing";
-  }
-  ~MonitorRecorder() { finish(); }
-  void finish() {
-    child_.stop();
-    if (reader_.joinable())
-      reader_.join();
-    if (fd_ >= 0)
-      ::close(fd_);
-    fd_ = -1;
-  }
-  size_t samplesSoFar() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return samples_.size();
-  }
-  // Valid after finish().
-  const std::vector<int16_t>& samples() const { return samples_; }
-  // When the read holding sample index i arrived.
-  int64_t arrivalOf(size_t i) const {
-    for (const Read& read : reads_) {
-      if (i < read.samplesSoFar)
-        return read.arrivedUs;
-    }
-    return reads_.empty() ? 0 : reads_.back().arrivedUs;
-  }
-
- private:
-  void readAll() {
-    std::vector<char> buffer(8192);
-    size_t carry = 0;  // a half sample from the last read
-    for (;;) {
-      const ssize_t got = ::read(fd_, buffer.data() + carry, buffer.size() - carry);
-      if (got <= 0)
-        return;
-      const int64_t arrived = nowUs();
-      const size_t bytes = carry + static_cast<size_t>(got);
-      std::lock_guard<std::mutex> lock(mutex_);
-      for (size_t i = 0; i + 1 < bytes; i += 2) {
-        samples_.push_back(static_cast<int16_t>(static_cast<uint8_t>(buffer[i]) |
-                                                (static_cast<uint8_t>(buffer[i + 1]) << 8)));
-      }
-      carry = bytes % 2;
-      if (carry != 0)
-        buffer[0] = buffer[bytes - 1];
-      reads_.push_back({arrived, samples_.size()});
-    }
-  }
-
-  Child child_;
-  int fd_ = -1;
-  std::thread reader_;
-  std::mutex mutex_;
-  std::vector<int16_t> samples_;
-  std::vector<Read> reads_;
-};
 
 // A repeating window timer on the GLib main context, where the player's bus watch runs too.
 class MainContextTimer : public BellTimer {
@@ -355,13 +167,13 @@ class PulseBell : public ::testing::TestWithParam<Bell> {
 PulseServer* PulseBell::server_ = nullptr;
 std::string PulseBell::whyNot_;
 
-TEST_P(PulseBell, TheWholeChimeIsHeardAndTheOutputGoesOffRightAfterIt) {
+TEST_P(PulseBell, BothEndsOfTheChimeAreHeardAndTheOutputGoesOffRightAfterIt) {
   if (!whyNot_.empty())
     GTEST_SKIP() << "no PulseAudio server: " << whyNot_;
   const Bell bell = GetParam();
   ScratchFolder folder;
   const std::string file = folder.file(std::string("chime") + testing::extensionOf(bell.format));
-  if (const std::string failure = testing::writeSound(bell.format, kToneMs, file);
+  if (const std::string failure = testing::writeMarkedChime(bell.format, kChime, file);
       !failure.empty()) {
     GTEST_SKIP() << testing::formatName(bell.format) << " not encodable: " << failure;
   }
@@ -373,33 +185,40 @@ TEST_P(PulseBell, TheWholeChimeIsHeardAndTheOutputGoesOffRightAfterIt) {
   rig.ring(file);
   ASSERT_TRUE(rig.player.isOpen()) << rig.player.lastError();
   ASSERT_NE(rig.board.onUs, 0);
-  ASSERT_TRUE(rig.runUntilOff(kToneMs + 7000, bell.latencyMs + 300)) << "the output never went off";
+  ASSERT_TRUE(rig.runUntilOff(kChime.totalMs() + 7000, bell.latencyMs + 300))
+      << "the output never went off";
   recorder.finish();
 
-  const std::vector<int16_t>& samples = recorder.samples();
-  size_t first = samples.size(), last = 0;
-  for (size_t i = 0; i < samples.size(); ++i) {
-    if (std::abs(samples[i]) > kLoudSample) {
-      first = std::min(first, i);
-      last = i;
-    }
-  }
-  ASSERT_LT(first, samples.size()) << "nothing was heard";
-  const double heardMs = 1000.0 * static_cast<double>(last - first + 1) / kRate;
-  const double startMs = (recorder.arrivalOf(first) - rig.playUs) / 1000.0;
-  const double offAfterLastMs = (rig.board.offUs - recorder.arrivalOf(last)) / 1000.0;
+  const testing::ChimeHeard heard = testing::hearChime(kChime, recorder.samples());
+  ASSERT_NE(heard.first, heard.npos) << "nothing was heard";
+  const double heardMs =
+      1000.0 * static_cast<double>(heard.last - heard.first + 1) / testing::kMonitorRate;
+  const double startMs = (recorder.arrivalOf(heard.first) - rig.playUs) / 1000.0;
+  const double offAfterLastMs = (rig.board.offUs - recorder.arrivalOf(heard.last)) / 1000.0;
   std::printf(
-      "%s at %d ms: heard %.0f ms, first sound %.0f ms after play, output off %.0f ms "
-      "after the last sample\n",
-      testing::formatName(bell.format), bell.latencyMs, heardMs, startMs, offAfterLastMs);
+      "%s at %d ms: head %d, body %d, tail %d ms heard; first sound %.0f ms after play, output "
+      "off %.0f ms after the last sample\n",
+      testing::formatName(bell.format), bell.latencyMs, heard.headMs, heard.bodyMs, heard.tailMs,
+      startMs, offAfterLastMs);
 
-  EXPECT_GE(heardMs, kToneMs - kHeardToleranceMs) << "the chime was cut";
-  EXPECT_LE(heardMs, kToneMs + kHeardToleranceMs);
+  EXPECT_GE(heard.headMs, kMarkerHeardAtLeastMs) << "the chime's start was cut";
+  EXPECT_GE(heard.tailMs, kMarkerHeardAtLeastMs) << "the chime's end was cut";
+  EXPECT_GE(heardMs, kChime.totalMs() - kHeardToleranceMs) << "the chime was cut";
+  EXPECT_LE(heardMs, kChime.totalMs() + kHeardToleranceMs);
   EXPECT_GE(startMs, 0);
   EXPECT_LE(startMs, bell.latencyMs + 1000) << "the chime came late";
   EXPECT_GE(offAfterLastMs, -kArrivalJitterMs) << "the output went off under the chime";
   EXPECT_LE(offAfterLastMs, kOffWithinMs) << "the output stayed on after the chime";
   EXPECT_LE(rig.board.onUs, rig.playUs);
+}
+
+std::vector<Bell> allBells() {
+  std::vector<Bell> bells;
+  for (int latencyMs : {20, 200, 500}) {
+    for (SoundFormat format : {SoundFormat::kWav, SoundFormat::kMp3WithHeader, SoundFormat::kWma})
+      bells.push_back({format, latencyMs});
+  }
+  return bells;
 }
 
 std::string bellName(const Bell& bell) {
@@ -408,12 +227,8 @@ std::string bellName(const Bell& bell) {
          std::to_string(bell.latencyMs) + "ms";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FormatsAndLatencies, PulseBell,
-    ::testing::Values(Bell{SoundFormat::kWav, 20}, Bell{SoundFormat::kMp3WithHeader, 20},
-                      Bell{SoundFormat::kWma, 20}, Bell{SoundFormat::kWav, 500},
-                      Bell{SoundFormat::kMp3WithHeader, 500}, Bell{SoundFormat::kWma, 500}),
-    [](const auto& info) { return bellName(info.param); });
+INSTANTIATE_TEST_SUITE_P(FormatsAndLatencies, PulseBell, ::testing::ValuesIn(allBells()),
+                         [](const auto& info) { return bellName(info.param); });
 
 }  // namespace
 }  // namespace tollvane
