@@ -280,11 +280,6 @@ ICalendarText KeepDayLines(std::string_view text) {
     }
     const std::string_view raw = text.substr(logical.begin, logical.end - logical.begin);
     const std::string& name = logical.name;
-    if (logical.bytes > kMaxLineBytes) {
-      out.error = LineError(logical.line,
-                            "の行が長すぎます (" + std::to_string(kMaxLineBytes) + "バイトまで)。");
-      return false;
-    }
     bool keep = false;
     if (name == "BEGIN" || name == "END") {
       const std::size_t colon = raw.find(':');
@@ -327,6 +322,11 @@ ICalendarText KeepDayLines(std::string_view text) {
       keep = DecidesDays(name);
     }
     if (keep) {
+      if (logical.bytes > kMaxLineBytes) {
+        out.error = LineError(
+            logical.line, "の行が長すぎます (" + std::to_string(kMaxLineBytes) + "バイトまで)。");
+        return false;
+      }
       if (logical.parameters > kMaxParameters) {
         out.error = LineError(logical.line, "のパラメーターが多すぎます。");
         return false;
@@ -618,30 +618,34 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     };
     icalproperty* rrule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
     icalproperty* rdate = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY);
-    if (rrule == nullptr && rdate == nullptr) {
-      if (!addSpan(DateOf(start))) {
-        return Failure(TooManyDays(limits));
-      }
-      continue;
-    }
-    for (; rdate != nullptr; rdate = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
-      const icaldatetimeperiodtype value = icalproperty_get_rdate(rdate);
-      const icaltimetype when = icaltime_is_null_time(value.time) ? value.period.start : value.time;
-      if (icaltime_is_null_time(when) || !IsValidDate(DateOf(when)) || when.year < kFirstYear ||
-          when.year > kLastStartYear) {
-        return Failure(LineError(line, "から始まる予定の RDATE を読み取れません。"));
-      }
-      if (const auto error = tooMuch()) {
-        return Failure(*error);
-      }
-      if (!addOccurrence(DateOf(when))) {
-        return Failure(TooManyDays(limits));
-      }
-    }
     if (rrule == nullptr) {
-      // Dates alone repeat the event's own day, which counts as its first.
+      // Without a rule the event's own day counts as its first, dates or not.
       if (!addOccurrence(DateOf(start))) {
         return Failure(TooManyDays(limits));
+      }
+    }
+    const auto addDates = [&]() -> std::optional<std::string> {
+      for (; rdate != nullptr;
+           rdate = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
+        const icaldatetimeperiodtype value = icalproperty_get_rdate(rdate);
+        const icaltimetype when =
+            icaltime_is_null_time(value.time) ? value.period.start : value.time;
+        if (icaltime_is_null_time(when) || !IsValidDate(DateOf(when)) || when.year < kFirstYear ||
+            when.year > kLastStartYear) {
+          return LineError(line, "から始まる予定の RDATE を読み取れません。");
+        }
+        if (auto error = tooMuch()) {
+          return error;
+        }
+        if (!addOccurrence(DateOf(when))) {
+          return TooManyDays(limits);
+        }
+      }
+      return std::nullopt;
+    };
+    if (rrule == nullptr) {
+      if (const auto error = addDates()) {
+        return Failure(*error);
       }
       continue;
     }
@@ -663,8 +667,11 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     if (!ownEnd) {
       rule.until = horizon;
     }
-    if (NeverOccurs(rule)) {
-      continue;  // as libical itself would find: no day
+    if (NeverOccurs(rule)) {  // as libical itself would find after a long search: no day
+      if (const auto error = addDates()) {
+        return Failure(*error);
+      }
+      continue;
     }
     std::unique_ptr<icalrecur_iterator, RecurFree> occurrences(icalrecur_iterator_new(rule, start));
     if (!occurrences) {
@@ -689,6 +696,9 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     }
     if (!ownEnd && (rule.count == 0 || count < rule.count)) {
       ++outcome.cutRecurrences;
+    }
+    if (const auto error = addDates()) {
+      return Failure(*error);
     }
   }
   outcome.days = collector.take();

@@ -21,8 +21,8 @@ struct ImportLimits {
   // Dates one recurring event may produce before its expandThrough.
   int maxOccurrences = 5000;
   // Recurrence steps and the time spent laying out all recurring events of one file.
-  int maxSteps = 100000;
-  std::chrono::milliseconds expansionTime{1000};
+  int maxSteps = 50000;
+  std::chrono::milliseconds expansionTime{500};
   std::function<std::chrono::steady_clock::time_point()> clock = std::chrono::steady_clock::now;
 };
 
