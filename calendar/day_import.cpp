@@ -425,10 +425,12 @@ bool FinerThanADay(icalrecurrencetype_frequency frequency) {
          frequency == ICAL_HOURLY_RECURRENCE;
 }
 
-std::string OneLine(const char* summary) {
-  std::string name = summary != nullptr ? summary : "";
+// A name as one line of the imported-days file: control characters (a line break, a stray
+// CR inside a CSV line) become blanks.
+std::string OneLine(std::string_view text) {
+  std::string name(text);
   for (char& c : name) {
-    if (c == '\r' || c == '\n' || c == '\t') {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
       c = ' ';
     }
   }
@@ -484,15 +486,15 @@ ImportOutcome ReadHolidayCsv(std::string_view bytes, const ImportLimits& limits)
       if (firstLine && !LooksLikeDate(dateText)) {
         continue;
       }
-      return Failure(LineError(lineNumber, "の日付を読み取れません (" + line + ")。"));
+      return Failure(LineError(lineNumber, "の日付を読み取れません (" + OneLine(line) + ")。"));
     }
-    const std::string_view name = comma == std::string::npos
-                                      ? std::string_view()
-                                      : Unquote(std::string_view(line).substr(comma + 1));
+    const std::string name =
+        OneLine(comma == std::string::npos ? std::string_view()
+                                           : Unquote(std::string_view(line).substr(comma + 1)));
     if (name.empty()) {
-      return Failure(LineError(lineNumber, "に名称がありません (" + line + ")。"));
+      return Failure(LineError(lineNumber, "に名称がありません (" + OneLine(line) + ")。"));
     }
-    if (!collector.add(*date, 1, std::string(name))) {
+    if (!collector.add(*date, 1, name)) {
       return Failure(TooManyDays(limits));
     }
   }
@@ -584,7 +586,8 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
       continue;
     }
-    const std::string name = OneLine(icalcomponent_get_summary(event));
+    const char* summary = icalcomponent_get_summary(event);
+    const std::string name = OneLine(summary != nullptr ? summary : "");
     icaltimetype end = icalcomponent_get_dtend(event);
     // DTEND of an all-day event is the day after its last day.
     int64_t length = 1;
