@@ -1,6 +1,5 @@
-// The iCalendar reader: the input is the file, read with the program's limits but a clock
-// that never moves. Recurring events stop at the horizon; an accepted file's days are what
-// the import plan would show.
+// The iCalendar reader: the input is the file, read with the program's limits. Recurring events
+// stop at the horizon; an accepted file's days are what the import plan would show.
 #include <cstdint>
 #include <string_view>
 
@@ -8,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const tollvane::ImportLimits limits = tollvane::fuzz::StillLimits();
+  const tollvane::ImportLimits limits = tollvane::fuzz::FuzzLimits();
   const tollvane::ImportOutcome outcome = tollvane::ReadICalendar(bytes, {2036, 12, 31}, limits);
   tollvane::fuzz::CheckOutcome(outcome, limits);
   for (const tollvane::NamedDay& day : outcome.days)
