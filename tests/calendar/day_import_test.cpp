@@ -389,6 +389,12 @@ TEST(ImportDayFile, LargeFilesAreRefusedBeforeTheyAreRead) {
   std::string bytes;
   EXPECT_EQ(ReadCalendarFile(folder.file("none"), bytes), CalendarFileRead::kMissing);
   EXPECT_EQ(ReadCalendarFile(folder.file(""), bytes), CalendarFileRead::kFailed);
+
+  const std::string large = folder.file("large.csv");
+  std::ofstream(large, std::ios::binary) << std::string(kMaxCalendarFileBytes + 1, '\n');
+  SchoolCalendar calendar;
+  EXPECT_EQ(ImportDayFile(calendar, folder.file("t.INI"), large, kHorizon).error,
+            "ファイル " + large + " は大きすぎるため、取り込みは行いませんでした。");
 }
 
 }  // namespace
