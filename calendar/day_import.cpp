@@ -22,6 +22,7 @@ constexpr int kMaxNesting = 4;
 constexpr int kMaxICalendarLines = 100000;
 constexpr std::size_t kMaxLineBytes = 8192;
 constexpr int kMaxParameters = 16;
+constexpr std::size_t kMaxComponentLineBytes = 100;
 // Dates that a day count and a four-digit year can hold, from the first year of a modern
 // calendar on.
 constexpr int kFirstYear = 1900;
@@ -282,6 +283,11 @@ ICalendarText KeepDayLines(std::string_view text) {
     const std::string& name = logical.name;
     bool keep = false;
     if (name == "BEGIN" || name == "END") {
+      // Component names are short words; anything longer is no component.
+      if (logical.bytes > kMaxComponentLineBytes) {
+        out.error = LineError(logical.line, "の " + name + " を読み取れません。");
+        return false;
+      }
       const std::size_t colon = raw.find(':');
       const std::string component =
           colon == std::string_view::npos
@@ -437,6 +443,20 @@ std::string OneLine(std::string_view text) {
   return std::string(Trim(name));
 }
 
+// A line as the message quotes it: a line of megabytes would fill the screen.
+std::string Excerpt(std::string_view line) {
+  constexpr std::size_t kShown = 80;
+  std::string text = OneLine(line);
+  if (text.size() <= kShown) {
+    return text;
+  }
+  std::size_t cut = kShown;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+    --cut;  // not inside a character
+  }
+  return text.substr(0, cut) + "…";
+}
+
 }  // namespace
 
 ImportOutcome ReadHolidayCsv(std::string_view bytes, const ImportLimits& limits) {
@@ -486,13 +506,13 @@ ImportOutcome ReadHolidayCsv(std::string_view bytes, const ImportLimits& limits)
       if (firstLine && !LooksLikeDate(dateText)) {
         continue;
       }
-      return Failure(LineError(lineNumber, "の日付を読み取れません (" + OneLine(line) + ")。"));
+      return Failure(LineError(lineNumber, "の日付を読み取れません (" + Excerpt(line) + ")。"));
     }
     const std::string name =
         OneLine(comma == std::string::npos ? std::string_view()
                                            : Unquote(std::string_view(line).substr(comma + 1)));
     if (name.empty()) {
-      return Failure(LineError(lineNumber, "に名称がありません (" + OneLine(line) + ")。"));
+      return Failure(LineError(lineNumber, "に名称がありません (" + Excerpt(line) + ")。"));
     }
     if (!collector.add(*date, 1, name)) {
       return Failure(TooManyDays(limits));

@@ -259,6 +259,8 @@ TEST(ICalendar, HostileFilesAreRefusedWholeNamingTheLine) {
        "10行目の BEGIN:VEVENT は VCALENDAR の中にありません。取り込みは行いませんでした。"},
       {Calendar(AllDay("20260601", "END:VALARM\r\n")),
        "7行目の END:VALARM に合う BEGIN がありません。取り込みは行いませんでした。"},
+      {Calendar(AllDay("20260601", "BEGIN:" + std::string(200, 'X') + "\r\n")),
+       "7行目の BEGIN を読み取れません。取り込みは行いませんでした。"},
       {Calendar(AllDay("20260601", "RDATE;VALUE=DATE:18991231\r\n")),
        "4行目から始まる予定の RDATE を読み取れません。取り込みは行いませんでした。"},
   };
@@ -319,7 +321,7 @@ TEST(HolidayCsv, FirstLinesDuplicatesAndTheDayCap) {
   }
   struct {
     std::string bytes;
-    const char* error;  // nullptr: read, giving days
+    std::string error;  // empty: read, giving days
     std::vector<NamedDay> days;
   } const kCases[] = {
       {"2026/2/30,無い日\n2026/3/1,x\n",
@@ -328,11 +330,15 @@ TEST(HolidayCsv, FirstLinesDuplicatesAndTheDayCap) {
       {"\n\"2026-13-01\",x\n",
        "2行目の日付を読み取れません (\"2026-13-01\",x)。取り込みは行いませんでした。",
        {}},
-      {"2026/3/2,b\n2026/3/1,a\n2026/3/2,c\n", nullptr, {{{2026, 3, 2}, "b"}, {{2026, 3, 1}, "a"}}},
+      {"2026/3/2,b\n2026/3/1,a\n2026/3/2,c\n", "", {{{2026, 3, 2}, "b"}, {{2026, 3, 1}, "a"}}},
       // A CR inside a line would break the imported-days file's line.
-      {"2026/1/1,元日\r\x01x\r\n", nullptr, {{{2026, 1, 1}, "元日  x"}}},
+      {"2026/1/1,元日\r\x01x\r\n", "", {{{2026, 1, 1}, "元日  x"}}},
       {"h\n2026/1/1,\x01\n",
        "2行目に名称がありません (2026/1/1,)。取り込みは行いませんでした。",
+       {}},
+      // A message quotes no more than the start of a long line.
+      {"h\nx" + std::string(100, 'a'),
+       "2行目の日付を読み取れません (x" + std::string(79, 'a') + "…)。取り込みは行いませんでした。",
        {}},
       {tooMany,
        "一度に取り込める日は5000日までです。ファイルを分けて取り込んでください。"
@@ -341,8 +347,8 @@ TEST(HolidayCsv, FirstLinesDuplicatesAndTheDayCap) {
   };
   for (const auto& c : kCases) {
     const ImportOutcome outcome = ReadHolidayCsv(c.bytes);
-    EXPECT_EQ(outcome.ok, c.error == nullptr) << outcome.error;
-    EXPECT_EQ(outcome.error, c.error == nullptr ? "" : c.error);
+    EXPECT_EQ(outcome.ok, c.error.empty()) << outcome.error;
+    EXPECT_EQ(outcome.error, c.error);
     EXPECT_EQ(outcome.days, c.days);
   }
 }
