@@ -618,18 +618,20 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
       return Failure(LineError(line, "から始まる予定が長すぎます (1年を超えます)。"));
     }
     const auto addSpan = [&](CivilDate first) { return collector.add(first, length, name); };
-    std::set<CivilDate> excluded;
+    static const std::set<CivilDate> kNoneMoved;
+    const std::set<CivilDate>* moved = &kNoneMoved;
     if (const char* uid = icalcomponent_get_uid(event)) {
       if (const auto found = movedInstances.find(uid); found != movedInstances.end()) {
-        excluded = found->second;
+        moved = &found->second;
       }
     }
+    std::set<CivilDate> excluded;
     for (icalproperty* exdate = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY);
          exdate != nullptr; exdate = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
       excluded.insert(DateOf(icalproperty_get_exdate(exdate)));
     }
     const auto addOccurrence = [&](CivilDate day) {
-      return excluded.contains(day) || addSpan(day);
+      return excluded.contains(day) || moved->contains(day) || addSpan(day);
     };
     const auto tooMuch = [&]() -> std::optional<std::string> {
       if (++steps > limits.maxSteps || limits.clock() - began > limits.expansionTime) {
@@ -642,8 +644,9 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     icalproperty* rrule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
     icalproperty* rdate = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY);
     if (rrule == nullptr) {
-      // Without a rule the event's own day counts as its first, dates or not.
-      if (!addOccurrence(DateOf(start))) {
+      // Without a rule the event's own day counts as its first, dates or not; an event that
+      // only moves one instance of another keeps its day whatever that instance was.
+      if (!(rdate == nullptr ? addSpan(DateOf(start)) : addOccurrence(DateOf(start)))) {
         return Failure(TooManyDays(limits));
       }
     }

@@ -206,6 +206,11 @@ TEST(ICalendar, EveryCalendarDateAndNestingThatHoldsDays) {
        Calendar(AllDay("20260601") +
                 AllDay("20260101", "RRULE:FREQ=MONTHLY;BYMONTH=2;BYMONTHDAY=30,31\r\n")),
        {{2026, 6, 1}}},
+      {"an instance moved to its own date stays",
+       Calendar(AllDay("20260601", "RRULE:FREQ=YEARLY;COUNT=2\r\n") +
+                "BEGIN:VEVENT\r\nUID:20260601\r\nRECURRENCE-ID;VALUE=DATE:20270601\r\n"
+                "DTSTART;VALUE=DATE:20270601\r\nSUMMARY:雨天\r\nEND:VEVENT\r\n"),
+       {{2026, 6, 1}, {2027, 6, 1}}},
       {"overlapping events give each date once, first name first",
        Calendar(AllDay("20260601", "DTEND;VALUE=DATE:20260604\r\n") +
                 AllDay("20260602", "RRULE:FREQ=DAILY;COUNT=4\r\n")),
