@@ -443,20 +443,6 @@ std::string OneLine(std::string_view text) {
   return std::string(Trim(name));
 }
 
-// A line as the message quotes it: a line of megabytes would fill the screen.
-std::string Excerpt(std::string_view line) {
-  constexpr std::size_t kShown = 80;
-  std::string text = OneLine(line);
-  if (text.size() <= kShown) {
-    return text;
-  }
-  std::size_t cut = kShown;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
-    --cut;  // not inside a character
-  }
-  return text.substr(0, cut) + "…";
-}
-
 }  // namespace
 
 ImportOutcome ReadHolidayCsv(std::string_view bytes, const ImportLimits& limits) {
@@ -506,13 +492,13 @@ ImportOutcome ReadHolidayCsv(std::string_view bytes, const ImportLimits& limits)
       if (firstLine && !LooksLikeDate(dateText)) {
         continue;
       }
-      return Failure(LineError(lineNumber, "の日付を読み取れません (" + Excerpt(line) + ")。"));
+      return Failure(LineError(lineNumber, "の日付を読み取れません (" + QuotedLine(line) + ")。"));
     }
     const std::string name =
         OneLine(comma == std::string::npos ? std::string_view()
                                            : Unquote(std::string_view(line).substr(comma + 1)));
     if (name.empty()) {
-      return Failure(LineError(lineNumber, "に名称がありません (" + Excerpt(line) + ")。"));
+      return Failure(LineError(lineNumber, "に名称がありません (" + QuotedLine(line) + ")。"));
     }
     if (!collector.add(*date, 1, name)) {
       return Failure(TooManyDays(limits));

@@ -16,6 +16,7 @@ namespace {
 
 constexpr const char* kSection = "CALENDAR";
 constexpr const char* kNationalHolidaysKey = "NationalHolidays";
+constexpr int kReportedDayLines = 10;
 constexpr const char* kImportedHeader = "# Tollvane imported days: YYYY/MM/DD name";
 
 std::string_view TrimBlanks(std::string_view s) {
@@ -103,6 +104,25 @@ std::optional<NamedDay> ParseNamedDay(std::string_view text) {
   return NamedDay{*date, std::string(name)};
 }
 
+std::string QuotedLine(std::string_view line) {
+  constexpr std::size_t kShown = 80;
+  std::string text(line);
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      c = ' ';
+    }
+  }
+  text = std::string(TrimBlanks(text));
+  if (text.size() <= kShown) {
+    return text;
+  }
+  std::size_t cut = kShown;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+    --cut;  // not inside a character
+  }
+  return text.substr(0, cut) + "…";
+}
+
 std::string ProblemReport(const std::vector<CalendarProblem>& problems) {
   if (problems.empty()) {
     return {};
@@ -157,6 +177,7 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
     return reading;
   }
   std::vector<NamedDay> days;
+  int unreadable = 0;
   std::size_t lineStart = 0;
   for (int lineNumber = 1; lineStart < bytes.size(); ++lineNumber) {
     std::size_t lineEnd = bytes.find('\n', lineStart);
@@ -171,9 +192,15 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
     }
     if (auto day = ParseNamedDay(line)) {
       days.push_back(std::move(*day));
-    } else {
-      reading.problems.push_back({daysPath + ":" + std::to_string(lineNumber), std::string(line)});
+    } else if (++unreadable <= kReportedDayLines) {
+      reading.problems.push_back({daysPath + ":" + std::to_string(lineNumber), QuotedLine(line)});
     }
+  }
+  // A file of garbage must not become a message of megabytes.
+  if (unreadable > kReportedDayLines) {
+    reading.problems.push_back(
+        {daysPath,
+         "ほかに" + std::to_string(unreadable - kReportedDayLines) + "行を読み取れません"});
   }
   // A hand edit may have left the lines out of order or doubled.
   MergeDays(calendar.importedDays, days);

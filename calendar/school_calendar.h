@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "calendar/civil_date.h"
@@ -56,6 +57,10 @@ struct CalendarReading {
   SchoolCalendar calendar;
   std::vector<CalendarProblem> problems;
 };
+
+// A line of a user's file as a message quotes it: at most its first 80 bytes (whole
+// characters, then "…"), control characters as blanks.
+std::string QuotedLine(std::string_view line);
 
 // The problems as one message for the operator, a line per value; empty when there are none.
 std::string ProblemReport(const std::vector<CalendarProblem>& problems);

@@ -144,6 +144,18 @@ TEST(SchoolCalendarFile, DaysFileInAnyOrderAndTooLarge) {
   const std::vector<NamedDay> expected = {{{2026, 6, 1}, "a"}, {{2026, 10, 2}, "b"}};
   EXPECT_EQ(ReadSchoolCalendar(ini).calendar.importedDays, expected);
 
+  // Garbage is reported by its first lines, each quoted short, and a count of the rest.
+  std::string garbage = std::string(200, 'x') + "\n";
+  for (int i = 0; i < 14; ++i) {
+    garbage += "junk\n";
+  }
+  Write(ImportedDaysPath(ini), garbage + "2026/06/01 a\n");
+  const CalendarReading junk = ReadSchoolCalendar(ini);
+  ASSERT_EQ(junk.problems.size(), 11u);
+  EXPECT_EQ(junk.problems[0].text, std::string(80, 'x') + "…");
+  EXPECT_EQ(junk.problems[10].text, "ほかに5行を読み取れません");
+  EXPECT_EQ(junk.calendar.importedDays.size(), 1u);
+
   std::ofstream(ImportedDaysPath(ini), std::ios::app)
       << std::string(kMaxCalendarFileBytes, '#') << "\n";
   const CalendarReading reading = ReadSchoolCalendar(ini);
