@@ -123,10 +123,8 @@ std::string ImportReport(const ImportOutcome& outcome) {
               "件は、終日ではないため取り込みませんでした。";
   }
   if (outcome.cutRecurrences > 0) {
-    const CivilDate last = outcome.expandedThrough;
-    report += "繰り返しの予定は" + std::to_string(last.year) + "/" + std::to_string(last.month) +
-              "/" + std::to_string(last.day) + "(" + std::string(WeekdayName(Weekday(last))) +
-              ")までの日を取り込みました。それより後の日は、その日が近づいたらもう一度同じ"
+    report += "繰り返しの予定は" + ShownDate(outcome.expandedThrough) +
+              "までの日を取り込みました。それより後の日は、その日が近づいたらもう一度同じ"
               "ファイルを取り込んでください。";
   }
   return report;

@@ -773,15 +773,10 @@ ImportPlan PlanDayImport(const SchoolCalendar& calendar, const HolidayList& holi
   return plan;
 }
 
-namespace {
-
-// "2026/6/1(月)", as the windows show dates.
 std::string ShownDate(CivilDate date) {
   return std::to_string(date.year) + "/" + std::to_string(date.month) + "/" +
          std::to_string(date.day) + "(" + std::string(WeekdayName(Weekday(date))) + ")";
 }
-
-}  // namespace
 
 std::string ImportPlanQuestion(const ImportPlan& plan) {
   const auto ringing = std::count(plan.ringsToday.begin(), plan.ringsToday.end(), true);
