@@ -116,6 +116,11 @@ std::string ImportReport(const ImportOutcome& outcome) {
     report += "時刻のある予定 " + std::to_string(outcome.skippedTimedEvents) +
               "件は、終日ではないため取り込みませんでした。";
   }
+  if (outcome.cutRecurrences > 0) {
+    report += "繰り返しの予定は" + ShownDate(outcome.expandedThrough) +
+              "までの日を取り込みました。それより後の日は、その日が近づいたらもう一度同じ"
+              "ファイルを取り込んでください。";
+  }
   return report;
 }
 

@@ -28,7 +28,8 @@ EditError RemoveOpenDay(SchoolCalendar& calendar, const std::string& settingsPat
                         std::size_t index);
 EditError ClearImportedDays(SchoolCalendar& calendar, const std::string& settingsPath);
 
-// What the import reports to the operator when it succeeded.
+// What the import reports to the operator when it succeeded, with how far recurring events
+// were laid out and how to take the later ones.
 std::string ImportReport(const ImportOutcome& outcome);
 
 // One preview entry per day: the date, a summary (how many bells, or why the day is silent:

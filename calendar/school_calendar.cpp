@@ -1,7 +1,11 @@
 #include "calendar/school_calendar.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 
 #include "calendar/calendar_texts.h"
@@ -17,6 +21,7 @@ constexpr const char* kSection = "CALENDAR";
 constexpr const char* kNationalHolidaysKey = "NationalHolidays";
 constexpr const char* kClosedPrefix = "Closed";
 constexpr const char* kOpenPrefix = "Open";
+constexpr int kReportedDayLines = 10;
 constexpr const char* kImportedHeader = "# Tollvane imported days: YYYY/MM/DD name";
 
 // Splits "date name" at the first blank; the name may be empty or hold blanks of its own.
@@ -27,6 +32,13 @@ std::pair<std::string_view, std::string_view> SplitName(std::string_view text) {
     return {text, {}};
   }
   return {text.substr(0, blank), Trim(text.substr(blank + 1))};
+}
+
+// A value a hand edit left that the calendar cannot use: kept by every rewrite.
+template <typename Parse>
+bool Unreadable(const Profile& profile, const std::string& key, Parse parse) {
+  const std::optional<std::string> value = profile.value(kSection, key);
+  return value && !value->empty() && !parse(*value);
 }
 
 template <typename T, typename Parse>
@@ -127,6 +139,25 @@ std::optional<NamedDay> ParseNamedDay(std::string_view text) {
   return NamedDay{*date, std::string(name)};
 }
 
+std::string QuotedLine(std::string_view line) {
+  constexpr std::size_t kShown = 80;
+  std::string text(line);
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      c = ' ';
+    }
+  }
+  text = std::string(TrimBlanks(text));
+  if (text.size() <= kShown) {
+    return text;
+  }
+  std::size_t cut = kShown;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+    --cut;  // not inside a character
+  }
+  return text.substr(0, cut) + "…";
+}
+
 std::string ProblemReport(const std::vector<CalendarProblem>& problems) {
   if (problems.empty()) {
     return {};
@@ -165,18 +196,22 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
 
   const std::string daysPath = ImportedDaysPath(settingsPath);
   std::string bytes;
-  const FileStatus status = ReadFileBytes(daysPath, bytes);
+  const CalendarFileRead status = ReadCalendarFile(daysPath, bytes);
   // No folder to hold the file (the settings' folder does not exist, or is no folder) means
   // nothing was ever imported, as a missing settings file means nothing was set.
   std::error_code noFolder;
-  if (status == FileStatus::kFailed &&
+  if (status == CalendarFileRead::kFailed &&
       std::filesystem::is_directory(std::filesystem::path(daysPath).parent_path(), noFolder)) {
     reading.problems.push_back({daysPath, "読み込めません"});
   }
-  if (status != FileStatus::kOk) {
+  if (status == CalendarFileRead::kTooLarge) {
+    reading.problems.push_back({daysPath, "大きすぎるため読み込めません"});
+  }
+  if (status != CalendarFileRead::kOk) {
     return reading;
   }
   std::vector<NamedDay> days;
+  int unreadable = 0;
   std::size_t lineStart = 0;
   for (int lineNumber = 1; lineStart < bytes.size(); ++lineNumber) {
     std::size_t lineEnd = bytes.find('\n', lineStart);
@@ -191,9 +226,15 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
     }
     if (auto day = ParseNamedDay(line)) {
       days.push_back(std::move(*day));
-    } else {
-      reading.problems.push_back({daysPath + ":" + std::to_string(lineNumber), std::string(line)});
+    } else if (++unreadable <= kReportedDayLines) {
+      reading.problems.push_back({daysPath + ":" + std::to_string(lineNumber), QuotedLine(line)});
     }
+  }
+  // A file of garbage must not become a message of megabytes.
+  if (unreadable > kReportedDayLines) {
+    reading.problems.push_back(
+        {daysPath,
+         "ほかに" + std::to_string(unreadable - kReportedDayLines) + "行を読み取れません"});
   }
   // A hand edit may have left the lines out of order or doubled.
   MergeDays(calendar.importedDays, days);
@@ -202,30 +243,38 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
 
 bool WriteCalendarSettings(const std::string& settingsPath, const SchoolCalendar& calendar) {
   return UpdateProfile(settingsPath, [&](Profile& profile) {
-    if (!profile.set(kSection, kNationalHolidaysKey, calendar.nationalHolidays ? "1" : "0")) {
+    const bool keepSwitch =
+        !calendar.nationalHolidays &&
+        Unreadable(profile, kNationalHolidaysKey, [](auto& v) { return v == "0" || v == "1"; });
+    if (!keepSwitch &&
+        !profile.set(kSection, kNationalHolidaysKey, calendar.nationalHolidays ? "1" : "0")) {
       return false;
     }
-    const auto writeNumbered = [&](const char* prefix, std::size_t count, auto text) {
+    const auto writeNumbered = [&](const char* prefix, std::size_t count, auto parse, auto text) {
+      std::size_t next = 0;
       for (int n = 1; n <= kMaxCalendarEntries; ++n) {
         const std::string key = prefix + std::to_string(n);
-        if (static_cast<std::size_t>(n) <= count) {
-          if (!profile.set(kSection, key, text(static_cast<std::size_t>(n - 1)))) {
+        if (Unreadable(profile, key, parse)) {
+          continue;
+        }
+        if (next < count) {
+          if (!profile.set(kSection, key, text(next++))) {
             return false;
           }
         } else {
           profile.remove(kSection, key);
         }
       }
-      return true;
+      return next == count;
     };
     if (calendar.closedPeriods.size() > kMaxCalendarEntries ||
         calendar.openDays.size() > kMaxCalendarEntries) {
       return false;
     }
     return writeNumbered(
-               kClosedPrefix, calendar.closedPeriods.size(),
+               kClosedPrefix, calendar.closedPeriods.size(), ParseClosedPeriod,
                [&](std::size_t i) { return FormatClosedPeriod(calendar.closedPeriods[i]); }) &&
-           writeNumbered(kOpenPrefix, calendar.openDays.size(),
+           writeNumbered(kOpenPrefix, calendar.openDays.size(), ParseNamedDay,
                          [&](std::size_t i) { return FormatNamedDay(calendar.openDays[i]); });
   });
 }
@@ -243,18 +292,69 @@ bool WriteImportedDays(const std::string& settingsPath, const std::vector<NamedD
 }
 
 int MergeDays(std::vector<NamedDay>& into, const std::vector<NamedDay>& days) {
+  const auto byDate = [](const NamedDay& a, const NamedDay& b) { return a.date < b.date; };
+  const auto sameDate = [](const NamedDay& a, const NamedDay& b) { return a.date == b.date; };
+  std::vector<NamedDay> fresh = days;
+  std::stable_sort(fresh.begin(), fresh.end(), byDate);
+  fresh.erase(std::unique(fresh.begin(), fresh.end(), sameDate), fresh.end());
+  std::vector<NamedDay> merged;
+  merged.reserve(into.size() + fresh.size());
   int added = 0;
-  for (const NamedDay& day : days) {
-    const auto at = std::lower_bound(
-        into.begin(), into.end(), day.date,
-        [](const NamedDay& entry, const CivilDate& date) { return entry.date < date; });
-    if (at != into.end() && at->date == day.date) {
-      continue;
+  auto have = into.begin();
+  for (NamedDay& day : fresh) {
+    while (have != into.end() && have->date < day.date) {
+      merged.push_back(std::move(*have++));
     }
-    into.insert(at, day);
-    ++added;
+    if (have == into.end() || have->date != day.date) {
+      merged.push_back(std::move(day));
+      ++added;
+    }
   }
+  std::move(have, into.end(), std::back_inserter(merged));
+  into = std::move(merged);
   return added;
+}
+
+CalendarFileRead ReadCalendarFile(const std::string& path, std::string& out, std::size_t maxBytes) {
+  out.clear();
+  FileDescriptor file;
+  switch (OpenRegularFile(path, file)) {
+    case FileStatus::kOk:
+      break;
+    case FileStatus::kMissing:
+      return CalendarFileRead::kMissing;
+    case FileStatus::kFailed:
+      return CalendarFileRead::kFailed;
+  }
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0) {
+    return CalendarFileRead::kFailed;
+  }
+  if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+    return CalendarFileRead::kTooLarge;
+  }
+  out.resize(static_cast<std::size_t>(info.st_size) + 1);
+  std::size_t have = 0;
+  for (;;) {
+    if (have == out.size()) {
+      // The file grew after fstat; read on only as far as the limit allows.
+      if (have > maxBytes) {
+        out.clear();
+        return CalendarFileRead::kTooLarge;
+      }
+      out.resize(std::min(maxBytes + 1, have * 2 + 4096));
+    }
+    const ssize_t got = ReadSome(file.get(), out.data() + have, out.size() - have);
+    if (got < 0) {
+      out.clear();
+      return CalendarFileRead::kFailed;
+    }
+    if (got == 0) {
+      out.resize(have);
+      return CalendarFileRead::kOk;
+    }
+    have += static_cast<std::size_t>(got);
+  }
 }
 
 }  // namespace tollvane

@@ -9,10 +9,13 @@
 // Keys may have gaps; an empty value is no entry.
 //
 // The imported-days file (ImportedDaysPath): UTF-8 text, one day a line, "YYYY/MM/DD name",
-// ascending and one line per date; blank lines and lines starting with "#" are ignored.
+// ascending and one line per date; blank lines and lines starting with "#" are ignored. A hand
+// edit may leave the lines in any order or doubled: the first line of a date counts.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "calendar/civil_date.h"
@@ -55,6 +58,10 @@ struct CalendarReading {
   std::vector<CalendarProblem> problems;
 };
 
+// A line of a user's file as a message quotes it: at most its first 80 bytes (whole
+// characters, then "…"), control characters as blanks.
+std::string QuotedLine(std::string_view line);
+
 // The problems as one message for the operator, a line per value; empty when there are none.
 std::string ProblemReport(const std::vector<CalendarProblem>& problems);
 
@@ -66,13 +73,26 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath);
 
 // The "CALENDAR" keys in one replacement of the settings file: NationalHolidays, then
 // Closed1..ClosedN and Open1..OpenN in order; keys beyond them are deleted, so a removed
-// entry cannot come back. Everything else in the file stays. False, with the file unchanged,
-// when it cannot be written or a name holds a line break.
+// entry cannot come back. A key whose value cannot be read (a hand-written typo, reported at
+// start) stays as it is and its number is skipped, and so does an unreadable NationalHolidays
+// while the calendar has it off: an edit never turns a typo into a deletion. Everything else
+// in the file stays. False, with the file unchanged, when it cannot be written, a name holds
+// a line break or the entries and the kept keys do not fit into 99 numbers.
 bool WriteCalendarSettings(const std::string& settingsPath, const SchoolCalendar& calendar);
 
 // Saves the imported-days file by the settings file's rules (SaveFileBytes), so it can be
 // written wherever the settings can. False when it cannot be written.
 bool WriteImportedDays(const std::string& settingsPath, const std::vector<NamedDay>& days);
+
+// Calendar files (imports, the imported-days file) are small; anything larger is not one.
+inline constexpr std::size_t kMaxCalendarFileBytes = 4 * 1024 * 1024;
+
+enum class CalendarFileRead { kOk, kMissing, kFailed, kTooLarge };
+
+// The whole of a regular file of at most maxBytes. Its size is taken with fstat before
+// anything is read, and the reading stops past maxBytes should the file grow meanwhile.
+CalendarFileRead ReadCalendarFile(const std::string& path, std::string& out,
+                                  std::size_t maxBytes = kMaxCalendarFileBytes);
 
 // The texts as stored, for the dialog's lists as well.
 std::string FormatClosedPeriod(const ClosedPeriod& period);
@@ -82,8 +102,9 @@ std::string FormatNamedDay(const NamedDay& day);
 std::optional<ClosedPeriod> ParseClosedPeriod(std::string_view text);
 std::optional<NamedDay> ParseNamedDay(std::string_view text);
 
-// Adds days to the sorted list, keeping one per date (the name already there wins), and
-// returns how many were new.
+// Adds days to the sorted list, keeping one per date (the name already there wins, then the
+// first of days), and returns how many were new. Sorts and merges, so a list in any order
+// costs n log n.
 int MergeDays(std::vector<NamedDay>& into, const std::vector<NamedDay>& days);
 
 }  // namespace tollvane

@@ -107,3 +107,51 @@ for i, text in enumerate(["0", "7", "23", "59", "-1", "+12", " 30", "\t8", "2147
                           "2147483648", "$7FFFFFFF", "$80000000", "-$80000000", "0x1F", "x1f", "0X", "$",
                           "", "- 1", "1 ", "08", "１２"]):
     put("text_number", "n%02d" % i, text.encode("utf-8"))
+
+# Holiday CSV files: the Cabinet Office's, in Shift_JIS and UTF-8, and the shapes around them.
+header = "国民の祝日・休日月日,国民の祝日・休日名称\r\n"
+rows = "2026/1/1,元日\r\n2026/1/12,成人の日\r\n2026/2/11,建国記念の日\r\n"
+put("holiday_csv", "cabinet_office_sjis", (header + rows).encode("cp932"))
+put("holiday_csv", "utf8_bom_lf", b"\xef\xbb\xbf" + (header + rows).replace("\r\n", "\n").encode())
+put("holiday_csv", "quoted_no_header", "\"2026/5/3\",\"憲法記念日\"\n2026/5/4,みどりの日\n".encode())
+put("holiday_csv", "impossible_first_line", "2026/2/30,無い日\n2026/3/1,x\n".encode())
+put("holiday_csv", "newest_first_doubled", "2026/3/2,b\n2026/3/1,a\n2026/3/2,c\n\n".encode())
+put("holiday_csv", "no_name", "日付,名称\n2026/1/1\n".encode())
+
+
+# iCalendar files: all-day events with rules, dates, exceptions, moved instances, skipped
+# components, and the hostile shapes the reader refuses.
+def ics(body):
+    return ("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//seed//EN\r\n" + body + "END:VCALENDAR\r\n").encode()
+
+
+def ev(lines, summary="行事"):
+    return "BEGIN:VEVENT\r\nUID:s\r\n" + lines + "SUMMARY:" + summary + "\r\nEND:VEVENT\r\n"
+
+
+put("icalendar", "yearly_exdate_moved", ics(
+    ev("DTSTART;VALUE=DATE:20261102\r\nRRULE:FREQ=YEARLY\r\nEXDATE;VALUE=DATE:20271102\r\n")
+    + "BEGIN:VEVENT\r\nUID:s\r\nRECURRENCE-ID;VALUE=DATE:20281102\r\nDTSTART;VALUE=DATE:20281106\r\n"
+      "SUMMARY:振替\r\nEND:VEVENT\r\n"))
+put("icalendar", "span_folded_summary", ics(
+    "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20261228\r\nDTEND;VALUE=DATE:20270104\r\nSUMMARY:年末\r\n 年始\r\nEND:VEVENT\r\n"))
+put("icalendar", "two_calendars_rdate", ics(ev("DTSTART;VALUE=DATE:20260601\r\nRDATE;VALUE=DATE:20260701,20260801\r\n"))
+    + ics(ev("DTSTART;VALUE=DATE:20260602\r\nDURATION:P3D\r\n")))
+put("icalendar", "timezone_alarm_timed", ics(
+    "BEGIN:VTIMEZONE\r\nTZID:Asia/Tokyo\r\nBEGIN:STANDARD\r\nTZOFFSETFROM:+0900\r\nTZOFFSETTO:+0900\r\n"
+    "DTSTART:19700101T000000\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
+    + ev("DTSTART;TZID=Asia/Tokyo:20260901T100000\r\n")
+    + ev("DTSTART;VALUE=DATE:20261010\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n")))
+put("icalendar", "monthly_byday_setpos", ics(
+    ev("DTSTART;VALUE=DATE:20260413\r\nRRULE:FREQ=MONTHLY;BYDAY=MO,TU;BYSETPOS=-1;UNTIL=20300101\r\n")
+    + ev("DTSTART;VALUE=DATE:20260101\r\nRRULE:FREQ=MONTHLY;BYMONTH=2;BYMONTHDAY=30\r\n")))
+put("icalendar", "finer_than_a_day", ics(ev("DTSTART;VALUE=DATE:20260101\r\nRRULE:FREQ=SECONDLY;BYMONTH=2;BYMONTHDAY=30\r\n")))
+put("icalendar", "year_one", ics(ev("DTSTART;VALUE=DATE:00010101\r\nRRULE:FREQ=YEARLY\r\n")))
+put("icalendar", "daily_long_events", ics(
+    ev("DTSTART;VALUE=DATE:20260101\r\nDTEND;VALUE=DATE:20270102\r\nRRULE:FREQ=DAILY;COUNT=40\r\n") * 3))
+put("icalendar", "nested", ics("BEGIN:X\r\n" * 6 + "END:X\r\n" * 6))
+put("icalendar", "cancelled_and_cut", ics(ev("DTSTART;VALUE=DATE:20261111\r\nSTATUS:CANCELLED\r\n"))[:-20])
+
+# Imported-days files as written, and as hands leave them.
+put("days_file", "as_written", "# Tollvane imported days: YYYY/MM/DD name\n2026/06/01 開校記念日\n2026/10/02 県民の日\n".encode())
+put("days_file", "hand_edited", "2026/10/2 b\r\n\n# note\n2026/6/1\ta\n2026/10/02 c\nJune 2 holiday\n2026/2/30 x\n".encode())

@@ -1,6 +1,7 @@
 #include "ui/school_calendar_dialog.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include "calendar/calendar_edit.h"
 #include "calendar/day_import.h"
@@ -20,7 +22,8 @@ namespace tollvane {
 namespace {
 
 constexpr int kEditHeight = 21;
-// Yearly events of an iCalendar file are laid out this many years ahead.
+// Recurring events of an iCalendar file are laid out this many years ahead; the report
+// says so.
 constexpr int kImportYearsAhead = 10;
 
 QLineEdit* MakeEdit(QWidget* parent, int number, const QString& placeholder, QRect geometry) {
@@ -57,6 +60,32 @@ std::optional<std::string> QtDayFileChooser::chooseDayFile(QWidget* parent) {
     return std::nullopt;
   }
   return file.toStdString();
+}
+
+bool QtDayFileChooser::confirmImport(QWidget* parent, const std::string& question,
+                                     const std::vector<std::string>& lines) {
+  QDialog box(parent);
+  box.setObjectName(QStringLiteral("ImportPlanDialog"));
+  box.setWindowTitle(QStringLiteral("取り込みの確認"));
+  box.setFont(ProportionalFont(12));
+  auto* layout = new QVBoxLayout(&box);
+  auto* text = new QLabel(Q(question), &box);
+  text->setWordWrap(true);
+  layout->addWidget(text);
+  auto* list = new QListWidget(&box);
+  list->setObjectName(QStringLiteral("ImportPlanList"));
+  list->setUniformItemSizes(true);
+  for (const std::string& line : lines)
+    list->addItem(Q(line));
+  layout->addWidget(list);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("取り込む"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+  layout->addWidget(buttons);
+  box.resize(420, 360);
+  return box.exec() == QDialog::Accepted;
 }
 
 SchoolCalendarDialog::SchoolCalendarDialog(CalendarDialogParts parts, QWidget* parent)
@@ -210,11 +239,18 @@ void SchoolCalendarDialog::Button5Click() {
     if (!file)
       return;
     const CivilDate today = p_.today();
-    const ImportOutcome outcome = ImportDayFile(p_.calendar, p_.settingsPath, *file,
-                                                {today.year + kImportYearsAhead, 12, 31});
+    const ImportPlan plan = PlanDayImport(
+        p_.calendar, p_.holidays, ReadDayFileAt(*file, {today.year + kImportYearsAhead, 12, 31}));
+    if (!Check(plan.outcome.ok ? EditError() : plan.outcome.error))
+      return;
+    // Nothing is stored before the operator has seen the days.
+    if (!plan.outcome.days.empty() &&
+        !p_.chooser.confirmImport(this, ImportPlanQuestion(plan), ImportPlanLines(plan)))
+      return;
+    const EditError error = ApplyDayImport(p_.calendar, p_.settingsPath, plan);
     refresh();
-    if (Check(outcome.ok ? EditError() : outcome.error))
-      p_.prompts.ask(ImportReport(outcome), text::kConfirm, Buttons::Ok);
+    if (Check(error))
+      p_.prompts.ask(ImportReport(plan.outcome), text::kConfirm, Buttons::Ok);
   });
 }
 

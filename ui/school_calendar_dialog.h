@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "calendar/civil_date.h"
 #include "calendar/school_calendar.h"
@@ -21,17 +22,24 @@ class QTreeWidget;
 
 namespace tollvane {
 
-// The import's file chooser. Returns the chosen file's full path.
+// The import's questions to the operator: which file, and whether to take its days.
 class DayFileChooser {
  public:
   virtual ~DayFileChooser() = default;
+  // The chosen file's full path.
   virtual std::optional<std::string> chooseDayFile(QWidget* parent) = 0;
+  // The days the import would add, one line each, under the question; true to take them.
+  virtual bool confirmImport(QWidget* parent, const std::string& question,
+                             const std::vector<std::string>& lines) = 0;
 };
 
-// Title "取り込むファイルを指定してください", filters CSV and iCalendar.
+// Title "取り込むファイルを指定してください", filters CSV and iCalendar; the days in a list of
+// their own, since a file may bring thousands.
 class QtDayFileChooser : public DayFileChooser {
  public:
   std::optional<std::string> chooseDayFile(QWidget* parent) override;
+  bool confirmImport(QWidget* parent, const std::string& question,
+                     const std::vector<std::string>& lines) override;
 };
 
 struct CalendarDialogParts {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "calendar/calendar_edit.h"
+
 #include "support/scratch_folder.h"
 
 namespace tollvane {
@@ -168,6 +170,242 @@ TEST(ImportDayFile, MergesOnceAndChangesNothingOnFailure) {
   EXPECT_FALSE(ImportDayFile(calendar, folder.file("gone/t.INI"), csv, {2030, 1, 1}).ok);
   EXPECT_EQ(calendar, before);
   EXPECT_EQ(ReadBytes(ImportedDaysPath(ini)), stored);
+}
+
+// An all-day event of length days from start ("20260601"), with more lines before its end.
+std::string AllDay(const std::string& start, const std::string& more = "") {
+  return "BEGIN:VEVENT\r\nUID:" + start + "\r\nDTSTART;VALUE=DATE:" + start + "\r\n" + more +
+         "SUMMARY:行事\r\nEND:VEVENT\r\n";
+}
+
+constexpr CivilDate kHorizon = {2036, 12, 31};
+
+TEST(ICalendar, EveryCalendarDateAndNestingThatHoldsDays) {
+  struct {
+    const char* what;
+    std::string bytes;
+    std::vector<CivilDate> days;
+  } const kCases[] = {
+      {"a second calendar in the file",
+       Calendar(AllDay("20260601")) + Calendar(AllDay("20260602")),
+       {{2026, 6, 1}, {2026, 6, 2}}},
+      {"RDATE dates beside the start",
+       Calendar(AllDay("20260601",
+                       "RDATE;VALUE=DATE:20260701,20260801\r\n"
+                       "EXDATE;VALUE=DATE:20260701\r\n")),
+       {{2026, 6, 1}, {2026, 8, 1}}},
+      {"time zones and alarms are skipped unread",
+       Calendar("BEGIN:VTIMEZONE\r\nTZID:Asia/Tokyo\r\nBEGIN:STANDARD\r\nTZOFFSETFROM:+0900\r\n"
+                "TZOFFSETTO:+0900\r\nDTSTART:19700101T000000\r\nEND:STANDARD\r\n"
+                "END:VTIMEZONE\r\n" +
+                AllDay("20260601", "DESCRIPTION:" + std::string(9000, 'x') +
+                                       "\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
+                                       "TRIGGER:-PT15M\r\nEND:VALARM\r\n")),
+       {{2026, 6, 1}}},
+      {"February 30th never comes",
+       Calendar(AllDay("20260601") +
+                AllDay("20260101", "RRULE:FREQ=MONTHLY;BYMONTH=2;BYMONTHDAY=30,31\r\n")),
+       {{2026, 6, 1}}},
+      {"an instance moved to its own date stays",
+       Calendar(AllDay("20260601", "RRULE:FREQ=YEARLY;COUNT=2\r\n") +
+                "BEGIN:VEVENT\r\nUID:20260601\r\nRECURRENCE-ID;VALUE=DATE:20270601\r\n"
+                "DTSTART;VALUE=DATE:20270601\r\nSUMMARY:雨天\r\nEND:VEVENT\r\n"),
+       {{2026, 6, 1}, {2027, 6, 1}}},
+      {"overlapping events give each date once, first name first",
+       Calendar(AllDay("20260601", "DTEND;VALUE=DATE:20260604\r\n") +
+                AllDay("20260602", "RRULE:FREQ=DAILY;COUNT=4\r\n")),
+       {{2026, 6, 1}, {2026, 6, 2}, {2026, 6, 3}, {2026, 6, 4}, {2026, 6, 5}}},
+  };
+  for (const auto& c : kCases) {
+    const ImportOutcome outcome = ReadDayFile(c.bytes, kHorizon);
+    ASSERT_TRUE(outcome.ok) << c.what << ": " << outcome.error;
+    std::vector<CivilDate> dates;
+    for (const NamedDay& day : outcome.days) {
+      dates.push_back(day.date);
+    }
+    EXPECT_EQ(dates, c.days) << c.what;
+  }
+}
+
+// Each file here was once taken in part, took hours or took every day for years.
+TEST(ICalendar, HostileFilesAreRefusedWholeNamingTheLine) {
+  const std::string deep =
+      "BEGIN:X\r\nBEGIN:Y\r\nBEGIN:Z\r\nBEGIN:W\r\nEND:W\r\nEND:Z\r\nEND:Y\r\nEND:X\r\n";
+  std::string longYears;  // two daily rules of eleven years each: 8036 distinct days
+  longYears += AllDay("20260101", "RRULE:FREQ=DAILY\r\n");
+  longYears += AllDay("20100101", "RRULE:FREQ=DAILY;UNTIL=20201231\r\n");
+  struct {
+    std::string bytes;
+    std::string error;
+  } const kCases[] = {
+      {Calendar(AllDay("20260601") + deep),
+       "12行目で入れ子が深すぎます (4段まで)。取り込みは行いませんでした。"},
+      {Calendar(AllDay("20260601", "RRULE:FREQ=HOURLY;COUNT=3\r\n")),
+       "4行目から始まる終日の予定は1日より短い間隔で繰り返すため、取り込めません。"
+       "取り込みは行いませんでした。"},
+      {Calendar(AllDay("00010101", "RRULE:FREQ=YEARLY\r\n")),
+       "4行目から始まる予定の日付は取り込めません (1900年から9998年まで)。"
+       "取り込みは行いませんでした。"},
+      {Calendar(longYears),
+       "一度に取り込める日は5000日までです。ファイルを分けて取り込んでください。"
+       "取り込みは行いませんでした。"},
+      {Calendar(AllDay("20260601")).substr(0, 107),
+       "iCalendar ファイルが途中で終わっています (END:VEVENT がありません)。"
+       "取り込みは行いませんでした。"},
+      {Calendar(AllDay("20260601", "EXRULE:FREQ=YEARLY\r\n")),
+       "7行目の EXRULE は取り込めません。取り込みは行いませんでした。"},
+      {Calendar(AllDay("20260601", "SUMMARY:" + std::string(9000, 'x') + "\r\n")),
+       "7行目の行が長すぎます (8192バイトまで)。取り込みは行いませんでした。"},
+      {Calendar(AllDay("20260601",
+                       "DTEND;A=1;B=2;C=3;D=4;E=5;F=6;G=7;H=8;I=9;J=10;K=11;L=12;"
+                       "M=13;N=14;O=15;P=16;Q=17:20260602\r\n")),
+       "7行目のパラメーターが多すぎます。取り込みは行いませんでした。"},
+      {Calendar(AllDay("20260601")) + AllDay("20260602"),
+       "10行目の BEGIN:VEVENT は VCALENDAR の中にありません。取り込みは行いませんでした。"},
+      {Calendar(AllDay("20260601", "END:VALARM\r\n")),
+       "7行目の END:VALARM に合う BEGIN がありません。取り込みは行いませんでした。"},
+      {Calendar(AllDay("20260601", "BEGIN:" + std::string(200, 'X') + "\r\n")),
+       "7行目の BEGIN を読み取れません。取り込みは行いませんでした。"},
+      {Calendar(AllDay("20260601", "RDATE;VALUE=DATE:18991231\r\n")),
+       "4行目から始まる予定の RDATE を読み取れません。取り込みは行いませんでした。"},
+  };
+  for (const auto& c : kCases) {
+    const ImportOutcome outcome = ReadDayFile(c.bytes, kHorizon);
+    EXPECT_FALSE(outcome.ok) << c.error;
+    EXPECT_TRUE(outcome.days.empty()) << c.error;
+    EXPECT_EQ(outcome.error, c.error);
+  }
+}
+
+TEST(ICalendar, ExpansionStopsAtItsStepsAndTime) {
+  // A clock that moves a second on every look: the first step is already past the time.
+  auto now = std::chrono::steady_clock::time_point();
+  ImportLimits slow;
+  slow.clock = [&now] { return now += std::chrono::seconds(1); };
+  ImportLimits few;
+  few.maxSteps = 3;
+  const std::string daily = Calendar(AllDay("20260601", "RRULE:FREQ=DAILY;COUNT=5\r\n"));
+  const std::string expected =
+      "4行目から始まる予定の繰り返しは、並べるのに時間がかかりすぎるため取り込めません。"
+      "取り込みは行いませんでした。";
+  for (const ImportLimits* limits : {&slow, &few}) {
+    const ImportOutcome outcome = ReadDayFile(daily, kHorizon, *limits);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.error, expected);
+  }
+  EXPECT_TRUE(ReadDayFile(daily, kHorizon).ok);
+}
+
+TEST(ICalendar, TheReportSaysHowFarRulesWereLaidOut) {
+  struct {
+    std::string rule;
+    int cut;
+  } const kCases[] = {
+      {"RRULE:FREQ=YEARLY\r\n", 1},
+      {"RRULE:FREQ=YEARLY;UNTIL=20400101\r\n", 1},
+      {"RRULE:FREQ=YEARLY;COUNT=30\r\n", 1},
+      {"RRULE:FREQ=YEARLY;COUNT=3\r\n", 0},
+      {"RRULE:FREQ=YEARLY;UNTIL=20300101\r\n", 0},
+  };
+  for (const auto& c : kCases) {
+    const ImportOutcome outcome = ReadDayFile(Calendar(AllDay("20260601", c.rule)), kHorizon);
+    ASSERT_TRUE(outcome.ok) << outcome.error;
+    EXPECT_EQ(outcome.cutRecurrences, c.cut) << c.rule;
+    const bool told = ImportReport(outcome).find(
+                          "2036/12/31(水)までの日を取り込みました。それより"
+                          "後の日は、その日が近づいたらもう一度同じ"
+                          "ファイルを取り込んでください。") != std::string::npos;
+    EXPECT_EQ(told, c.cut > 0) << ImportReport(outcome);
+  }
+}
+
+TEST(HolidayCsv, FirstLinesDuplicatesAndTheDayCap) {
+  std::string tooMany = "日付,名称\n";
+  for (int i = 0; i <= 5000; ++i) {
+    tooMany += FormatDate(AddDays({2000, 1, 1}, i)) + ",休日\n";
+  }
+  struct {
+    std::string bytes;
+    std::string error;  // empty: read, giving days
+    std::vector<NamedDay> days;
+  } const kCases[] = {
+      {"2026/2/30,無い日\n2026/3/1,x\n",
+       "1行目の日付を読み取れません (2026/2/30,無い日)。取り込みは行いませんでした。",
+       {}},
+      {"\n\"2026-13-01\",x\n",
+       "2行目の日付を読み取れません (\"2026-13-01\",x)。取り込みは行いませんでした。",
+       {}},
+      {"2026/3/2,b\n2026/3/1,a\n2026/3/2,c\n", "", {{{2026, 3, 2}, "b"}, {{2026, 3, 1}, "a"}}},
+      // A CR inside a line would break the imported-days file's line.
+      {"2026/1/1,元日\r\x01x\r\n", "", {{{2026, 1, 1}, "元日  x"}}},
+      {"h\n2026/1/1,\x01\n",
+       "2行目に名称がありません (2026/1/1,)。取り込みは行いませんでした。",
+       {}},
+      // A message quotes no more than the start of a long line.
+      {"h\nx" + std::string(100, 'a'),
+       "2行目の日付を読み取れません (x" + std::string(79, 'a') + "…)。取り込みは行いませんでした。",
+       {}},
+      {tooMany,
+       "一度に取り込める日は5000日までです。ファイルを分けて取り込んでください。"
+       "取り込みは行いませんでした。",
+       {}},
+  };
+  for (const auto& c : kCases) {
+    const ImportOutcome outcome = ReadHolidayCsv(c.bytes);
+    EXPECT_EQ(outcome.ok, c.error.empty()) << outcome.error;
+    EXPECT_EQ(outcome.error, c.error);
+    EXPECT_EQ(outcome.days, c.days);
+  }
+}
+
+TEST(ImportPlan, ShowsTheNewDaysAndWhichRingTodayBeforeStoring) {
+  ScratchFolder folder;
+  const std::string ini = folder.file("t.INI");
+  SchoolCalendar calendar;
+  calendar.importedDays = {{{2026, 6, 1}, "開校記念日"}};
+  calendar.closedPeriods = {{{2026, 7, 20}, {2026, 8, 31}, "夏休み"}};
+  HolidayList holidays;
+  const ImportPlan plan = PlanDayImport(
+      calendar, holidays, ReadHolidayCsv("2026/9/22,県民の日\n2026/6/1,x\n2026/8/3,登校日前\n"));
+  ASSERT_TRUE(plan.outcome.ok);
+  const std::vector<std::string> lines = {"2026/8/3(月) 登校日前",
+                                          "2026/9/22(火) 県民の日 (今は休日ではありません)"};
+  EXPECT_EQ(ImportPlanLines(plan), lines);
+  EXPECT_EQ(ImportPlanQuestion(plan),
+            "2日を休日として取り込み、チャイムを鳴らさない日にします。このうち1日は今は休日では"
+            "ないため、鳴っていたチャイムが鳴らなくなります。一覧を確かめてから取り込んでくださ"
+            "い。");
+  // Nothing is stored until the plan is applied.
+  EXPECT_EQ(calendar.importedDays.size(), 1u);
+  EXPECT_FALSE(std::ifstream(ImportedDaysPath(ini)).good());
+  EXPECT_EQ(ApplyDayImport(calendar, ini, plan), "");
+  EXPECT_EQ(calendar.importedDays.size(), 3u);
+  EXPECT_EQ(ReadSchoolCalendar(ini).calendar.importedDays, calendar.importedDays);
+}
+
+TEST(ImportDayFile, LargeFilesAreRefusedBeforeTheyAreRead) {
+  ScratchFolder folder;
+  struct {
+    std::size_t size;
+    CalendarFileRead status;
+  } const kCases[] = {
+      {0, CalendarFileRead::kOk}, {100, CalendarFileRead::kOk}, {101, CalendarFileRead::kTooLarge}};
+  for (const auto& c : kCases) {
+    const std::string path = folder.file("f" + std::to_string(c.size));
+    std::ofstream(path, std::ios::binary) << std::string(c.size, 'a');
+    std::string bytes = "old";
+    EXPECT_EQ(ReadCalendarFile(path, bytes, 100), c.status) << c.size;
+    EXPECT_EQ(bytes.size(), c.status == CalendarFileRead::kOk ? c.size : 0u);
+  }
+  std::string bytes;
+  EXPECT_EQ(ReadCalendarFile(folder.file("none"), bytes), CalendarFileRead::kMissing);
+  EXPECT_EQ(ReadCalendarFile(folder.file(""), bytes), CalendarFileRead::kFailed);
+
+  const std::string large = folder.file("large.csv");
+  std::ofstream(large, std::ios::binary) << std::string(kMaxCalendarFileBytes + 1, '\n');
+  SchoolCalendar calendar;
+  EXPECT_EQ(ImportDayFile(calendar, folder.file("t.INI"), large, kHorizon).error,
+            "ファイル " + large + " は大きすぎるため、取り込みは行いませんでした。");
 }
 
 }  // namespace

@@ -106,6 +106,65 @@ TEST(SchoolCalendarFile, MissingFilesReadAsAnEmptyCalendarAndFailedWritesChangeN
   EXPECT_FALSE(WriteCalendarSettings(folder.file("no/such/folder/t.INI"), Sample()));
 }
 
+TEST(SchoolCalendarFile, UnreadableKeysSurviveEveryRewrite) {
+  ScratchFolder folder;
+  const std::string ini = folder.file("t.INI");
+  const std::string typos =
+      "NationalHolidays=yes\nClosed2=2026/7/20-2026/8/31夏休み\nOpen1=2026/13/1 x\n";
+  Write(ini, "[CALENDAR]\nClosed1=2026/12/25-2027/1/7 冬休み\n" + typos);
+  CalendarReading reading = ReadSchoolCalendar(ini);
+  SchoolCalendar& calendar = reading.calendar;
+  calendar.closedPeriods.push_back({{2027, 3, 25}, {2027, 4, 5}, "春休み"});
+  calendar.openDays.push_back({{2026, 11, 3}, "文化祭"});
+  ASSERT_TRUE(WriteCalendarSettings(ini, calendar));
+
+  const std::string bytes = ReadBytes(ini);
+  for (const char* kept :
+       {"NationalHolidays=yes\n", "Closed2=2026/7/20-2026/8/31夏休み\n", "Open1=2026/13/1 x\n",
+        "Closed3=2027/03/25-2027/04/05 春休み\n", "Open2=2026/11/03 文化祭\n"}) {
+    EXPECT_NE(bytes.find(kept), std::string::npos) << kept << " in\n" << bytes;
+  }
+  const CalendarReading again = ReadSchoolCalendar(ini);
+  EXPECT_EQ(again.calendar, calendar);
+  EXPECT_EQ(again.problems, reading.problems);
+
+  // Switching the national holidays on replaces the typo, as the operator asked.
+  calendar.nationalHolidays = true;
+  ASSERT_TRUE(WriteCalendarSettings(ini, calendar));
+  EXPECT_NE(ReadBytes(ini).find("NationalHolidays=1\n"), std::string::npos);
+  // Kept keys take numbers: 99 entries no longer fit beside one.
+  calendar.openDays.resize(kMaxCalendarEntries, calendar.openDays[0]);
+  EXPECT_FALSE(WriteCalendarSettings(ini, calendar));
+}
+
+TEST(SchoolCalendarFile, DaysFileInAnyOrderAndTooLarge) {
+  ScratchFolder folder;
+  const std::string ini = folder.file("t.INI");
+  Write(ImportedDaysPath(ini), "2026/10/02 b\n2026/06/01 a\n2026/10/02 c\n");
+  const std::vector<NamedDay> expected = {{{2026, 6, 1}, "a"}, {{2026, 10, 2}, "b"}};
+  EXPECT_EQ(ReadSchoolCalendar(ini).calendar.importedDays, expected);
+
+  // Garbage is reported by its first lines, each quoted short, and a count of the rest.
+  std::string garbage = std::string(200, 'x') + "\n";
+  for (int i = 0; i < 14; ++i) {
+    garbage += "junk\n";
+  }
+  Write(ImportedDaysPath(ini), garbage + "2026/06/01 a\n");
+  const CalendarReading junk = ReadSchoolCalendar(ini);
+  ASSERT_EQ(junk.problems.size(), 11u);
+  EXPECT_EQ(junk.problems[0].text, std::string(80, 'x') + "…");
+  EXPECT_EQ(junk.problems[10].text, "ほかに5行を読み取れません");
+  EXPECT_EQ(junk.calendar.importedDays.size(), 1u);
+
+  std::ofstream(ImportedDaysPath(ini), std::ios::app)
+      << std::string(kMaxCalendarFileBytes, '#') << "\n";
+  const CalendarReading reading = ReadSchoolCalendar(ini);
+  EXPECT_TRUE(reading.calendar.importedDays.empty());
+  const std::vector<CalendarProblem> problems = {
+      {ImportedDaysPath(ini), "大きすぎるため読み込めません"}};
+  EXPECT_EQ(reading.problems, problems);
+}
+
 TEST(MergeDays, KeepsOrderAndOneNamePerDate) {
   std::vector<NamedDay> days = {{{2026, 5, 1}, "a"}};
   EXPECT_EQ(MergeDays(days, {{{2026, 1, 1}, "b"}, {{2026, 5, 1}, "c"}, {{2026, 1, 1}, "d"}}), 1);

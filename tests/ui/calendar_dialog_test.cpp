@@ -26,7 +26,18 @@ class ScriptedDayFiles : public DayFileChooser {
     files.pop_front();
     return next;
   }
+  bool confirmImport(QWidget*, const std::string& question,
+                     const std::vector<std::string>& lines) override {
+    shown.push_back({question, lines});
+    return confirm;
+  }
   std::deque<std::optional<std::string>> files;
+  struct Shown {
+    std::string question;
+    std::vector<std::string> lines;
+  };
+  std::vector<Shown> shown;
+  bool confirm = true;
 };
 
 class CalendarDialogTest : public ::testing::Test {
@@ -163,6 +174,31 @@ TEST_F(CalendarDialogTest, ImportThroughTheChooserAndClear) {
   EXPECT_EQ(prompts.asked[2].caption, "確認");
   EXPECT_TRUE(calendar.importedDays.empty());
   EXPECT_TRUE(ReadSchoolCalendar(ini).calendar.importedDays.empty());
+}
+
+TEST_F(CalendarDialogTest, ImportShowsTheDaysFirstAndACancelStoresNothing) {
+  const std::string ics = folder.file("events.ics");
+  std::ofstream(ics) << "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20260921\r\n"
+                        "RRULE:FREQ=YEARLY\r\nSUMMARY:体育祭\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+  chooser.files = {ics, ics};
+  chooser.confirm = false;
+  click("Button5");
+  ASSERT_EQ(chooser.shown.size(), 1u);
+  ASSERT_EQ(chooser.shown[0].lines.size(), 11u);  // 2026 to 2036
+  EXPECT_EQ(chooser.shown[0].lines[0], "2026/9/21(月) 体育祭 (今は休日ではありません)");
+  EXPECT_TRUE(calendar.importedDays.empty());
+  EXPECT_TRUE(prompts.asked.empty());
+  EXPECT_FALSE(std::ifstream(ImportedDaysPath(ini)).good());
+
+  chooser.confirm = true;
+  prompts.answers = {Answer::Ok};
+  click("Button5");
+  EXPECT_EQ(calendar.importedDays.size(), 11u);
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].text,
+            "11日を取り込みました。繰り返しの予定は2036/12/31(水)までの日を取り込みました。"
+            "それより後の日は、その日が近づいたらもう一度同じファイルを取り込んでください。");
+  EXPECT_EQ(previewRow(1), QStringLiteral("2026/09/21(月) 鳴りません: 体育祭"));
 }
 
 }  // namespace
