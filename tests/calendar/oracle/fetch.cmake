@@ -5,8 +5,8 @@ file(REMOVE "${DST}/holidays.tsv" "${DST}/unavailable.txt")
 file(MAKE_DIRECTORY "${DST}")
 if(NOT FETCH)
   file(WRITE "${DST}/unavailable.txt"
-    "not fetched: this build was configured without TOLLVANE_FETCH_ORACLE=ON "
-    "(scripts/dev test sets it; a package build never fetches)")
+    "this build does not fetch it: configure with -DTOLLVANE_FETCH_ORACLE=ON "
+    "(scripts/dev test does; a package build never fetches)")
   return()
 endif()
 file(COPY "${SRC}/package.json" "${SRC}/package-lock.json" "${SRC}/dump.js" DESTINATION "${DST}")
