@@ -1,8 +1,14 @@
 # Fetches the pinned holiday table with npm into the build tree and dumps it to holidays.tsv.
-# Never fails: when it cannot fetch, it writes the reason to unavailable.txt and the oracle
-# test skips with it.
+# Never fails: when it cannot fetch, or FETCH is off (a package build, which must not reach
+# the network), it writes the reason to unavailable.txt and the oracle test skips with it.
 file(REMOVE "${DST}/holidays.tsv" "${DST}/unavailable.txt")
 file(MAKE_DIRECTORY "${DST}")
+if(NOT FETCH)
+  file(WRITE "${DST}/unavailable.txt"
+    "this build does not fetch it: configure with -DTOLLVANE_FETCH_ORACLE=ON "
+    "(scripts/dev test does; a package build never fetches)")
+  return()
+endif()
 file(COPY "${SRC}/package.json" "${SRC}/package-lock.json" "${SRC}/dump.js" DESTINATION "${DST}")
 find_program(NPM npm)
 find_program(NODE node)
