@@ -114,6 +114,13 @@ class FileDialogs {
   virtual ~FileDialogs() = default;
   virtual std::optional<std::string> openSchedule() = 0;
   virtual std::optional<std::string> saveSchedule(const std::string& currentFile) = 0;
+  // The year plan's CSV files, to read ("*.csv", the file must exist) and to write (the
+  // suggested name first). Windows without them never ask, so the default offers no file.
+  virtual std::optional<std::string> openCsv() { return std::nullopt; }
+  virtual std::optional<std::string> saveCsv(const std::string& suggested) {
+    (void)suggested;
+    return std::nullopt;
+  }
 };
 
 // What the engine and the editor commands see of the main window.
