@@ -1,6 +1,5 @@
 #include "calendar/day_import.h"
 
-#include <iconv.h>
 #include <libical/ical.h>
 
 #include <map>
@@ -8,6 +7,7 @@
 #include <set>
 
 #include "schedule/file_io.h"
+#include "schedule/text_encoding.h"
 
 namespace tollvane {
 namespace {
@@ -26,69 +26,6 @@ ImportOutcome Failure(std::string error) {
 
 std::string LineError(int line, std::string_view what) {
   return std::to_string(line) + "行目" + std::string(what) + "取り込みは行いませんでした。";
-}
-
-bool IsValidUtf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t extra = 0;
-    unsigned minimum = 0;
-    unsigned code = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      extra = 1, minimum = 0x80, code = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      extra = 2, minimum = 0x800, code = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      extra = 3, minimum = 0x10000, code = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + extra >= s.size()) {
-      return false;
-    }
-    for (std::size_t k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(s[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        return false;
-      }
-      code = (code << 6) | (next & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-      return false;
-    }
-    i += extra + 1;
-  }
-  return true;
-}
-
-struct IconvClose {
-  void operator()(iconv_t* cd) const {
-    iconv_close(*cd);
-    delete cd;
-  }
-};
-
-// Shift_JIS as Windows writes it (CP932) to UTF-8; nothing when a byte sequence is invalid.
-std::optional<std::string> FromCp932(std::string_view in) {
-  iconv_t raw = iconv_open("UTF-8", "CP932");
-  if (raw == reinterpret_cast<iconv_t>(-1)) {
-    return std::nullopt;
-  }
-  std::unique_ptr<iconv_t, IconvClose> cd(new iconv_t(raw));
-  std::string out(in.size() * 3 + 4, '\0');
-  char* source = const_cast<char*>(in.data());
-  std::size_t sourceLeft = in.size();
-  char* target = out.data();
-  std::size_t targetLeft = out.size();
-  if (iconv(*cd, &source, &sourceLeft, &target, &targetLeft) == static_cast<std::size_t>(-1)) {
-    return std::nullopt;
-  }
-  out.resize(out.size() - targetLeft);
-  return out;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -193,7 +130,7 @@ ImportOutcome ReadHolidayCsv(std::string_view bytes) {
     std::string line(raw);
     if (!utf8) {
       // Shift_JIS trail bytes never take the value of LF, so lines split safely first.
-      std::optional<std::string> decoded = FromCp932(raw);
+      std::optional<std::string> decoded = Cp932ToUtf8(raw);
       if (!decoded) {
         return Failure(LineError(lineNumber, "の文字を読み取れません。"));
       }

@@ -4,8 +4,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "plans/plan_file.h"
 #include "schedule/file_io.h"
 #include "settings/profile.h"
+#include "settings/settings_location.h"
 
 namespace tollvane {
 namespace {
@@ -49,6 +51,91 @@ void ReadNumbered(const Profile& profile, const char* prefix, Parse parse, std::
       problems.push_back({key, *value});
     }
   }
+}
+
+// The assignment keys, in the order of the settings file; a value that cannot be read is kept
+// (reported, and written back after the readable ones) so that a save loses nothing.
+constexpr const char* kPlanPrefix = "Plan";
+constexpr const char* kSwapPrefix = "Swap";
+constexpr const char* kExtraPrefix = "Extra";
+
+template <typename T, typename Parse>
+void ReadKept(const Profile& profile, const char* prefix, Parse parse, std::vector<T>& out,
+              CalendarReading& reading) {
+  for (int n = 1; n <= kMaxCalendarEntries; ++n) {
+    const std::string key = prefix + std::to_string(n);
+    const std::optional<std::string> value = profile.value(kSection, key);
+    if (!value || value->empty()) {
+      continue;
+    }
+    if (std::optional<T> entry = parse(*value)) {
+      out.push_back(std::move(*entry));
+    } else {
+      reading.problems.push_back({key, *value});
+      reading.calendar.assignments.unreadable.push_back({key, *value});
+    }
+  }
+}
+
+void ReadDayPlans(const std::string& settingsPath, const Profile& profile,
+                  CalendarReading& reading) {
+  DayAssignments& assignments = reading.calendar.assignments;
+  ReadKept(profile, kPlanPrefix, ParsePlanDays, assignments.planDays, reading);
+  ReadKept(profile, kSwapPrefix, ParseWeekdaySwap, assignments.swaps, reading);
+  ReadKept(profile, kExtraPrefix, ParseExtraBell, assignments.extraBells, reading);
+  const std::string planPath = PlanFilePath(settingsPath);
+  PlanFileReading plans = ReadPlanFile(planPath);
+  if (plans.status == PlanFileReading::Status::kDamaged) {
+    reading.calendar.planFileError = plans.error;
+    reading.problems.push_back({planPath, plans.error});
+  } else {
+    reading.calendar.plans = std::move(plans.book);
+  }
+}
+
+bool StartsWithPrefix(const std::string& key, std::string_view prefix) {
+  return key.size() > prefix.size() && std::string_view(key).substr(0, prefix.size()) == prefix &&
+         key[prefix.size()] >= '0' && key[prefix.size()] <= '9';
+}
+
+bool WriteAssignmentKeys(Profile& profile, const DayAssignments& assignments) {
+  const auto write = [&](const char* prefix, std::vector<std::string> values) {
+    for (const KeptValue& kept : assignments.unreadable) {
+      if (StartsWithPrefix(kept.key, prefix)) {
+        values.push_back(kept.text);
+      }
+    }
+    if (values.size() > static_cast<std::size_t>(kMaxCalendarEntries)) {
+      return false;
+    }
+    for (int n = 1; n <= kMaxCalendarEntries; ++n) {
+      const std::string key = prefix + std::to_string(n);
+      if (static_cast<std::size_t>(n) <= values.size()) {
+        const std::string& value = values[static_cast<std::size_t>(n - 1)];
+        if (value.find_first_of("\r\n") != std::string::npos ||
+            !profile.set(kSection, key, value)) {
+          return false;
+        }
+      } else {
+        profile.remove(kSection, key);
+      }
+    }
+    return true;
+  };
+  std::vector<std::string> plans;
+  for (const PlanDays& days : assignments.planDays) {
+    plans.push_back(FormatPlanDays(days));
+  }
+  std::vector<std::string> swaps;
+  for (const WeekdaySwap& swap : assignments.swaps) {
+    swaps.push_back(FormatWeekdaySwap(swap));
+  }
+  std::vector<std::string> extras;
+  for (const ExtraBell& extra : assignments.extraBells) {
+    extras.push_back(FormatExtraBell(extra));
+  }
+  return write(kPlanPrefix, std::move(plans)) && write(kSwapPrefix, std::move(swaps)) &&
+         write(kExtraPrefix, std::move(extras));
 }
 
 }  // namespace
@@ -105,13 +192,7 @@ std::string ProblemReport(const std::vector<CalendarProblem>& problems) {
 }
 
 std::string ImportedDaysPath(const std::string& settingsPath) {
-  const std::size_t slash = settingsPath.rfind('/');
-  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  const std::size_t dot = settingsPath.rfind('.');
-  if (dot == std::string::npos || dot < nameStart) {
-    return settingsPath + ".days";
-  }
-  return settingsPath.substr(0, dot) + ".days";
+  return BesideSettings(settingsPath, ".days");
 }
 
 CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
@@ -128,6 +209,7 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
   }
   ReadNumbered(profile, "Closed", ParseClosedPeriod, calendar.closedPeriods, reading.problems);
   ReadNumbered(profile, "Open", ParseNamedDay, calendar.openDays, reading.problems);
+  ReadDayPlans(settingsPath, profile, reading);
 
   const std::string daysPath = ImportedDaysPath(settingsPath);
   std::string bytes;
@@ -186,6 +268,9 @@ bool WriteCalendarSettings(const std::string& settingsPath, const SchoolCalendar
     };
     if (calendar.closedPeriods.size() > kMaxCalendarEntries ||
         calendar.openDays.size() > kMaxCalendarEntries) {
+      return false;
+    }
+    if (!WriteAssignmentKeys(profile, calendar.assignments)) {
       return false;
     }
     return writeNumbered(

@@ -6,10 +6,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tollvane {
 
 struct HolidayList;
+struct WeekSchedule;
 
 // A reading of the local clock. localSeconds counts seconds since 1970-01-01 00:00:00 in
 // local time (UTC seconds plus the zone offset in force), so calendar fields follow from it
@@ -72,6 +74,23 @@ class DayRule {
   virtual ~DayRule() = default;
   virtual std::optional<std::string> silentReason(const HolidayList& holidays, int year, int month,
                                                   int day) const = 0;
+
+  // One bell of a day whose bells an assignment decides (a day plan, a weekday swap, extras).
+  struct Bell {
+    int32_t hour = 0;
+    int32_t minute = 0;
+    int32_t sound = 0;
+    std::string origin;  // how the record names it: "短縮日課 3番目", "臨時 1番目"
+  };
+  // The bells of such a day, one per minute in ringing order, into bells (reused, so a tick
+  // allocates nothing once it has run). False, leaving bells empty, on a day that rings the
+  // schedule's pages as they stand or is silent: the engine then rings the pages as always.
+  virtual bool assignedBells(const HolidayList& /*holidays*/, const WeekSchedule& /*schedule*/,
+                             int /*year*/, int /*month*/, int /*day*/,
+                             std::vector<Bell>& bells) const {
+    bells.clear();
+    return false;
+  }
 };
 
 // Whether the system clock is synchronised to a time source; nothing when it cannot be told.

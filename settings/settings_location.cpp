@@ -177,4 +177,14 @@ std::string SettingsFolder() {
   return FolderOf(SettingsFilePath());
 }
 
+std::string BesideSettings(const std::string& settingsPath, std::string_view extension) {
+  const std::size_t slash = settingsPath.rfind('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = settingsPath.rfind('.');
+  if (dot == std::string::npos || dot < nameStart) {
+    return settingsPath + std::string(extension);
+  }
+  return settingsPath.substr(0, dot) + std::string(extension);
+}
+
 }  // namespace tollvane
