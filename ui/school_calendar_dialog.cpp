@@ -11,6 +11,7 @@
 
 #include "calendar/calendar_edit.h"
 #include "calendar/day_import.h"
+#include "calendar/plan_edit.h"
 #include "ui/guard.h"
 #include "ui/qt_services.h"
 
@@ -38,6 +39,11 @@ QListWidget* MakeList(QWidget* parent, int number, QRect geometry) {
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
+}
+
+bool HasDayPlans(const SchoolCalendar& calendar) {
+  return !calendar.plans.plans.empty() || !calendar.assignments.empty() ||
+         !calendar.assignments.unreadable.empty() || !calendar.planFileError.empty();
 }
 
 }  // namespace
@@ -114,6 +120,12 @@ SchoolCalendarDialog::SchoolCalendarDialog(CalendarDialogParts parts, QWidget* p
   auto* close =
       MakeButton(this, QStringLiteral("Button7"), QStringLiteral("閉じる"), {519, 412, 73, 25});
   connect(close, &QPushButton::clicked, this, [this] { Button7Click(); });
+  if (p_.openYear) {
+    yearPlan_ = MakeButton(this, QStringLiteral("YearPlan"), QStringLiteral("年間予定..."),
+                           {415, 412, 97, 25});
+    connect(yearPlan_, &QPushButton::clicked, this, [this] { YearPlanClick(); });
+    yearPlan_->hide();
+  }
 }
 
 void SchoolCalendarDialog::refresh() {
@@ -128,6 +140,8 @@ void SchoolCalendarDialog::refresh() {
     label1_->setText(
         QStringLiteral("取り込み済みの休日: %1日").arg(p_.calendar.importedDays.size()));
     label1_->adjustSize();
+    if (yearPlan_ != nullptr)
+      yearPlan_->setVisible(HasDayPlans(p_.calendar));
     refreshPreview();
   });
 }
@@ -234,6 +248,11 @@ void SchoolCalendarDialog::Button6Click() {
 
 void SchoolCalendarDialog::Button7Click() {
   accept();
+}
+
+void SchoolCalendarDialog::YearPlanClick() {
+  Guard(this, [this] { p_.openYear(); });
+  refresh();
 }
 
 }  // namespace tollvane
