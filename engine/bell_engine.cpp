@@ -92,6 +92,7 @@ constexpr ListingPage kListingOrder[kTimetableCount] = {
 }  // namespace
 
 BellEngine::BellEngine(const BellEngineParts& parts) : p_(parts) {
+  dayBells_.reserve(DayRule::kMaxBellsOfADay);
   p_.timer2.setInterval(kForcedRingDelayMs);
   p_.player.setEndHandler([this] { OnPlayerEnd(); });
 }
@@ -173,7 +174,7 @@ bool BellEngine::RingAssignedAt(int64_t localSeconds) {
     }
     if (clock.second == kOutputOnSecond) {
       std::snprintf(ringContextBuffer_, sizeof ringContextBuffer_, "定時 %s (%d:%02d 音%d)",
-                    bell.origin.c_str(), bell.hour, bell.minute, bell.sound);
+                    bell.origin, bell.hour, bell.minute, bell.sound);
     }
     RingMatch(bell.sound, localSeconds);
   }

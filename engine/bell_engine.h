@@ -91,7 +91,7 @@ class BellEngine {
   std::array<int32_t, 2 * kSlotsPerTimetable> deferredSounds_{};
   int deferredCount_ = 0;
   // Today's assigned bells, refilled at seconds 0 and 5 so that a plan or calendar change
-  // counts at once; its storage is reused.
+  // counts at once; its room is taken once, when the engine is made.
   std::vector<DayRule::Bell> dayBells_;
   // What the next board signal is for, for the record.
   const char* ringContext_ = "";
