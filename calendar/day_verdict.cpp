@@ -253,6 +253,9 @@ bool CalendarDayRule::assignedBells(const HolidayList& holidays, const WeekSched
     return false;
   }
   for (const SourcedBell& bell : answer.bells) {
+    if (bells.size() >= DayRule::kMaxBellsOfADay) {
+      break;
+    }
     std::string origin;
     switch (bell.source) {
       case BellSource::kPage:
@@ -267,7 +270,12 @@ bool CalendarDayRule::assignedBells(const HolidayList& holidays, const WeekSched
         break;
     }
     origin += " " + std::to_string(bell.index) + "番目";
-    bells.push_back({bell.bell.hour, bell.bell.minute, bell.bell.sound, std::move(origin)});
+    Bell& out = bells.emplace_back();
+    out.hour = bell.bell.hour;
+    out.minute = bell.bell.minute;
+    out.sound = bell.bell.sound;
+    // Names are at most 32 characters, so this always fits.
+    origin.copy(out.origin, sizeof out.origin - 1);
   }
   return true;
 }

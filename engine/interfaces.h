@@ -2,6 +2,7 @@
 // that the engine and the editor commands run without Qt and tests can drive a whole day.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -80,11 +81,15 @@ class DayRule {
     int32_t hour = 0;
     int32_t minute = 0;
     int32_t sound = 0;
-    std::string origin;  // how the record names it: "短縮日課 3番目", "臨時 1番目"
+    // How the record names it, "短縮日課 3番目", "臨時 1番目"; held in place, so that a day's
+    // bells cost no allocation once the engine's list has its room.
+    char origin[176] = {};
   };
-  // The bells of such a day, one per minute in ringing order, into bells (reused, so a tick
-  // allocates nothing once it has run). False, leaving bells empty, on a day that rings the
-  // schedule's pages as they stand or is silent: the engine then rings the pages as always.
+  // Room for a day's most bells: a plan's or two pages' 48, and the extras.
+  static constexpr std::size_t kMaxBellsOfADay = 160;
+  // The bells of such a day, one per minute in ringing order, into bells (at most
+  // kMaxBellsOfADay). False, leaving bells empty, on a day that rings the schedule's pages as
+  // they stand or is silent: the engine then rings the pages as always.
   virtual bool assignedBells(const HolidayList& /*holidays*/, const WeekSchedule& /*schedule*/,
                              int /*year*/, int /*month*/, int /*day*/,
                              std::vector<Bell>& bells) const {
