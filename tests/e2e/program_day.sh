@@ -230,10 +230,10 @@ EOF
     ;;
   plans)
     run_timeline "$work/board.log" \
-      "2027-02-15 08:28:56" 14 "2027-02-15 08:29:57" 6 \
-      "2027-02-16 08:28:56" 14 "2027-02-16 08:29:57" 6 \
-      "2027-02-17 08:29:56" 14 "2027-02-17 08:30:56" 14 \
-      "2027-02-18 08:29:57" 6
+      "2027-02-15 08:28:56" 13 "2027-02-15 08:29:57" 5 \
+      "2027-02-16 08:28:56" 13 "2027-02-16 08:29:57" 5 \
+      "2027-02-17 08:29:56" 13 "2027-02-17 08:30:56" 13 \
+      "2027-02-18 08:29:57" 5
     got=$(signals "$work/board.log")
     echo "board: $got"
     python3 - "$got" <<'EOF' || fail "the planned days did not ring as assigned"
@@ -244,8 +244,13 @@ at = [datetime.datetime.fromtimestamp(t, datetime.timezone.utc) for t in ons]
 rang = sorted({a.strftime("%m/%d %H:%M") for a in at})
 assert rang == ["02/15 08:29", "02/16 08:29", "02/17 08:30", "02/17 08:31"], rang
 assert all(a.second == 0 for a in at), at
+# Each bell ends with the output off, before the clock is moved on.
+offs = [float(t) for kind, t in (e.split("@") for e in sys.argv[1].split()) if kind == "off"]
+for t in ons:
+    assert any(t < off < t + 10 for off in offs), ("output left on", t)
 EOF
     record=$(cat "$work"/state/tollvane/* 2>/dev/null || true)
+    grep -E "短縮日課|土曜日|臨時|ノーチャイム" <<<"$record" | cut -c1-160
     for name in 短縮日課 土曜日のチャイム 臨時 ノーチャイム; do
       grep -q "$name" <<<"$record" || fail "the bell record does not name $name"
     done
