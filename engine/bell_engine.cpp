@@ -500,6 +500,29 @@ void BellEngine::RecordClockJump(int64_t fromSecond, int64_t toSecond) {
     for (int64_t day = firstDay; day <= lastDay; ++day) {
       const CurrentClock date = BreakDown(day * 86400);
       const bool silentDay = SilentReasonOn(date.month, date.day, date.year).has_value();
+      const auto skip = [&](const BellSlot& slot) {
+        const int64_t at = day * 86400 + slot.hour * 3600 + slot.minute * 60;
+        if (at <= fromSecond || at >= toSecond) {
+          return;
+        }
+        ++skipped;
+        if (listed < kMaxSkippedBellsListed) {
+          char bell[48];
+          std::snprintf(bell, sizeof bell, "%s%d/%d %d:%02d 音%d", listed ? ", " : "", date.month,
+                        date.day, slot.hour, slot.minute, slot.sound);
+          bells += bell;
+          ++listed;
+        }
+      };
+      // A day an assignment decides skipped its own bells, not its pages'.
+      if (!silentDay && p_.dayRule != nullptr &&
+          p_.dayRule->assignedBells(p_.data.holidayList, p_.data.weekSchedule, date.year,
+                                    date.month, date.day, dayBells_)) {
+        for (const DayRule::Bell& bell : dayBells_) {
+          skip({bell.hour, bell.minute, bell.sound});
+        }
+        continue;
+      }
       for (int timetable : {kCommonTimetable, static_cast<int>(date.weekday)}) {
         if (timetable == kCommonTimetable && (date.weekday < 2 || date.weekday > 6)) {
           continue;
@@ -508,18 +531,7 @@ void BellEngine::RecordClockJump(int64_t fromSecond, int64_t toSecond) {
           if (!RingsAtAll(slot) || (slot.hour == 0 && slot.minute == 0) || silentDay) {
             continue;
           }
-          const int64_t at = day * 86400 + slot.hour * 3600 + slot.minute * 60;
-          if (at <= fromSecond || at >= toSecond) {
-            continue;
-          }
-          ++skipped;
-          if (listed < kMaxSkippedBellsListed) {
-            char bell[48];
-            std::snprintf(bell, sizeof bell, "%s%d/%d %d:%02d 音%d", listed ? ", " : "", date.month,
-                          date.day, slot.hour, slot.minute, slot.sound);
-            bells += bell;
-            ++listed;
-          }
+          skip(slot);
         }
       }
     }

@@ -83,7 +83,7 @@ std::string PlanNameProblem(std::string_view raw) {
 
 std::string PlanBellProblem(const PlanBell& bell) {
   if (bell.hour < 0 || bell.hour > 23 || bell.minute < 0 || bell.minute > 59) {
-    return "時刻は 0時1分から23時59分までで指定してください。";
+    return "時刻は0時1分から23時59分までで指定してください。";
   }
   if (bell.hour == 0 && bell.minute == 0) {
     return "0時0分のチャイムは鳴りません。";

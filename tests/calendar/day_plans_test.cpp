@@ -147,7 +147,8 @@ TEST(AnswerDay, EngineRuleRingsAssignedDaysOnlyAndNamesEachBell) {
             (std::vector<std::string>{"金曜日のチャイム 金曜 2番目", "金曜日のチャイム 金曜 1番目",
                                       "臨時 1番目", "金曜日のチャイム 朝・夕共通 2番目"}));
   ASSERT_TRUE(rule.assignedBells(none, Schedule(), 2027, 2, 17, bells));
-  EXPECT_EQ(std::string(bells.front().origin), "短縮日課 2番目");  // the editor's order numbers the bells
+  EXPECT_EQ(std::string(bells.front().origin),
+            "短縮日課 2番目");  // the editor's order numbers the bells
   // Days rung as the pages stand, and silent days, are left to the engine's own pages.
   for (const CivilDate date :
        {CivilDate{2027, 3, 5}, CivilDate{2027, 2, 25}, CivilDate{2027, 2, 19}}) {
@@ -176,6 +177,17 @@ TEST(AnswerDay, PreviewNextBellAndYearNameThePlan) {
   const auto preview = PreviewDays(Schedule(), none, calendar, {2027, 2, 15}, 3);
   EXPECT_EQ(preview[0].bells, (std::vector<RingingBell>{{9, 0, 4}, {9, 50, 1}}));
   EXPECT_EQ(preview[0].sourced.back().sourceName, "テスト日課");
+
+  // The dialog's rows name the plan and mark the bells that are not the weekday's pages.
+  const std::vector<PreviewRow> rows =
+      PreviewRows(PreviewDays(Schedule(), none, calendar, {2027, 2, 15}, 11));
+  EXPECT_EQ(rows[0].summary, "[テスト日課] 2回");
+  ASSERT_EQ(rows[0].bells.size(), 2u);
+  EXPECT_TRUE(rows[0].bells[0].ends_with(") 臨時")) << rows[0].bells[0];
+  EXPECT_TRUE(rows[0].bells[1].ends_with(") テスト日課")) << rows[0].bells[1];
+  EXPECT_EQ(rows[10].summary, "鳴りません: ノーチャイム");  // 2/25
+  EXPECT_EQ(rows[4].summary, "4回");                        // 2/19, the missing plan
+  EXPECT_TRUE(rows[4].bells[0].ends_with(")"));
 
   const std::vector<DayAnswer> year = YearAnswers(Schedule(), none, calendar, 2028);
   EXPECT_EQ(year.size(), 366u);

@@ -21,6 +21,10 @@ class StampedRecorder : public Recorder {
   explicit StampedRecorder(const testing::SimClock& clock) : clock_(clock) {}
   void record(std::string_view kind, std::string_view text) override {
     const std::string k(kind);
+    if (k == text::record::kClock) {
+      clockLines.emplace_back(text);
+      return;
+    }
     if (k != text::record::kOutputOn && k != text::record::kSound &&
         k != text::record::kSuppressed) {
       return;
@@ -32,6 +36,7 @@ class StampedRecorder : public Recorder {
     lines.push_back(time + (k == text::record::kSound ? std::string("音") : std::string(text)));
   }
   std::vector<std::string> lines;
+  std::vector<std::string> clockLines;
 
  private:
   const testing::SimClock& clock_;
@@ -154,6 +159,19 @@ TEST_F(PlannedDay, ChangesCountAtOnce) {
   EXPECT_THAT(recorder.lines,
               ElementsAreArray({"9:45:00 定時 テスト日課 3番目 (9:45 音1)", "9:45:05 音",
                                 "9:50:00 定時 臨時 1番目 (9:50 音1)", "9:50:05 音"}));
+}
+
+TEST_F(PlannedDay, AClockJumpListsThePlansBellsItSkipped) {
+  rig.clock.startAt(2027, 2, 15, 8, 20, 0);
+  rig.loop.start();
+  rig.loop.runUntil(8, 21, 0);
+  rig.clock.jumpMs += 70 * 60 * 1000;  // to 9:31, over the pages' 8:30 and 8:45
+  rig.loop.runFor(2000);
+  ASSERT_EQ(recorder.clockLines.size(), 1u);
+  const std::string& line = recorder.clockLines[0];
+  EXPECT_NE(line.find("2/15 9:00 音1"), std::string::npos) << line;
+  EXPECT_EQ(line.find("8:30"), std::string::npos) << line;
+  EXPECT_EQ(line.find("8:45"), std::string::npos) << line;
 }
 
 }  // namespace

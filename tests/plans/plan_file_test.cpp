@@ -104,7 +104,7 @@ TEST(PlanFile, ABadLineRefusesTheWholeFileAndNamesTheLine) {
   } const kCases[] = {
       {"8:30 1\n", "tollvane.plans の 1行目: チャイムの前に「[日課の名前]」の行が必要です。"},
       {"[a]\n\n25:00 1\n",
-       "tollvane.plans の 3行目: 時刻は 0時1分から23時59分までで指定してください。"},
+       "tollvane.plans の 3行目: 時刻は0時1分から23時59分までで指定してください。"},
       {"[a]\n0:00 1\n", "tollvane.plans の 2行目: 0時0分のチャイムは鳴りません。"},
       {"[a]\n8:30 11\n", "tollvane.plans の 2行目: 音は1から10までで指定してください。"},
       {"[a]\n8:30\n",
