@@ -1,5 +1,7 @@
 #include "plans/plan_file.h"
 
+#include <cerrno>
+
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -106,7 +108,8 @@ PlanFileReading ReadPlanFile(const std::string& path) {
       path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
   FileDescriptor file;
   const FileStatus status = OpenRegularFile(path, file);
-  if (status == FileStatus::kMissing) {
+  // A settings path whose folder is a plain file has no plan file beside it either.
+  if (status == FileStatus::kMissing || (status == FileStatus::kFailed && errno == ENOTDIR)) {
     return {};
   }
   struct stat info {};
