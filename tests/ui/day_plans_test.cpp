@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 
 #include "calendar/plan_edit.h"
@@ -228,6 +230,37 @@ TEST_F(DayPlansTest, ADayAssignedFromTheYearViewAndDeletingItsPlanAsks) {
   EXPECT_EQ(ReadSchoolCalendar(ini).calendar.assignments.planDays, assigned);
 }
 
+TEST_F(DayPlansTest, TheYearFromACsvAfterItsPreviewAndBackOut) {
+  std::ofstream(PlanFilePath(ini)) << "[テスト日課]\n8:40 1\n9:30 2\n";
+  const std::string csv = folder.file("year.csv");
+  std::ofstream(csv) << "日付,日課\n2027/02/15-2027/02/16,テスト日課\n";
+  const std::string bad = folder.file("bad.csv");
+  std::ofstream(bad) << "日付,日課\n2027/02/15,無い日課\n";
+  const std::string out = folder.file("out.csv");
+  open();
+  // A bad file is refused naming its line; a cancelled preview stores nothing; then Ok.
+  dialogs.answers = {bad, csv, csv, out};
+  prompts.answers = {Answer::Ok, Answer::Cancel, Answer::Ok};
+  click(year.get(), "ImportCsv");
+  EXPECT_NE(prompts.asked.back().text.find("2行目"), std::string::npos)
+      << prompts.asked.back().text;
+  click(year.get(), "ImportCsv");
+  EXPECT_NE(prompts.asked.back().text.find("2027/2/16(火) テスト日課 2件"), std::string::npos)
+      << prompts.asked.back().text;
+  EXPECT_TRUE(ReadSchoolCalendar(ini).calendar.assignments.planDays.empty());
+  click(year.get(), "ImportCsv");
+  const std::vector<PlanDays> assigned{{{2027, 2, 15}, {2027, 2, 16}, "テスト日課"}};
+  EXPECT_EQ(ReadSchoolCalendar(ini).calendar.assignments.planDays, assigned);
+  EXPECT_EQ(calendar.assignments.planDays, assigned);
+
+  click(year.get(), "ExportCsv");
+  EXPECT_EQ(dialogs.saveInitial.back(), "2026年度の日課.csv");
+  const std::string written = ReadBytes(out);
+  EXPECT_EQ(written.rfind("日付,曜日,日課,チャイム数,最初,最後\n2026/04/01,", 0), 0u);
+  EXPECT_NE(written.find("\n2027/02/16,火,テスト日課,2,8:40,9:30\n"), std::string::npos);
+  EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 366);  // the header and 365 days
+}
+
 TEST_F(DayPlansTest, ADamagedPlanFileIsShownAndKeptUntilTheOperatorSetsItAside) {
   const std::string damaged = "[短縮日課]\n8:30 1\nこれは壊れた行\n";
   std::ofstream(PlanFilePath(ini)) << damaged;
@@ -267,6 +300,12 @@ TEST_F(DayPlansTest, TheCalendarDialogShowsTheYearButtonOnlyOncePlansExist) {
   EXPECT_TRUE(button->isVisibleTo(&dialog));
   button->click();
   EXPECT_EQ(opened, 1);
+  // The preview names what a day rings once a plan is assigned to it.
+  ASSERT_EQ(AssignPlan(calendar, ini, "2027/2/2", "", "短縮日課"), "");
+  dialog.refresh();
+  const QTreeWidgetItem* tuesday = child<QTreeWidget>(&dialog, "ListView1")->topLevelItem(1);
+  EXPECT_TRUE(tuesday->text(1).contains(QStringLiteral("短縮日課")))
+      << tuesday->text(1).toStdString();
   EXPECT_EQ(dialog.size(), QSize(600, 448));
 }
 
