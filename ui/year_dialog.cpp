@@ -149,7 +149,7 @@ YearDialog::YearDialog(YearDialogParts parts, QWidget* parent)
   swapCombo_ = new QComboBox(this);
   swapCombo_->setObjectName(QStringLiteral("SwapCombo"));
   for (const char* name : kWeekdayNames)
-    swapCombo_->addItem(QString::fromUtf8(name) + QStringLiteral("曜の時間割"));
+    swapCombo_->addItem(QString::fromUtf8(name) + QStringLiteral("曜日のチャイム"));
   swapCombo_->setGeometry(kSideLeft + 40, 258, 120, kEditHeight);
   auto* swap = MakeButton(this, QStringLiteral("AssignSwap"), QStringLiteral("入れ替え"),
                           {kSideLeft + 166, 256, kSideWidth - 166, 25});

@@ -40,7 +40,7 @@ QColor YearCellColor(YearCellKind kind) {
     case YearCellKind::kSilent:
       return QColor(215, 215, 215);
     case YearCellKind::kExtraOnly:
-      return QColor(255, 255, 160);
+      return QColor(255, 236, 110);
   }
   return {};
 }

@@ -216,6 +216,12 @@ TEST_F(DayPlansTest, ADayAssignedFromTheYearViewAndDeletingItsPlanAsks) {
   EXPECT_EQ(cell({2027, 2, 18}).kind, YearCellKind::kSwap);
   click(year.get(), "ClearDay");
   EXPECT_EQ(cell({2027, 2, 18}).kind, YearCellKind::kNormal);
+  // An extra bell typed into the pages' drop-downs rings on top of the day's own.
+  QTest::keyClicks(child<QComboBox>(year.get(), "ExtraHour")->lineEdit(), "10");
+  QTest::keyClicks(child<QComboBox>(year.get(), "ExtraMinute")->lineEdit(), "35");
+  click(year.get(), "AddExtra");
+  EXPECT_EQ(cell({2027, 2, 18}).kind, YearCellKind::kExtraOnly);
+  EXPECT_EQ(child<QListWidget>(year.get(), "DayBells")->count(), 2);  // 8:30 and 10:35
   EXPECT_TRUE(ReadSchoolCalendar(ini).calendar.assignments.swaps.empty());
 
   // Deleting the assigned plan asks; Cancel keeps everything, No keeps the assignments.
