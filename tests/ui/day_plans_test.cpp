@@ -149,6 +149,12 @@ TEST_F(DayPlansTest, APlanTypedIsStoredFirstThenInUse) {
   EXPECT_EQ(storedPlans(), expected);
   click(plans.get(), "Button5");
   EXPECT_EQ(calendar.plans.plans[0].bells, (std::vector<PlanBell>{{8, 30, 1}, {15, 10, 3}}));
+
+  child<QLineEdit>(plans.get(), "Edit1")->setText(QStringLiteral(" 短縮日課B "));
+  click(plans.get(), "Button2");
+  EXPECT_EQ(storedPlans().plans.at(0).name, "短縮日課B");
+  EXPECT_EQ(child<QListWidget>(plans.get(), "ListBox1")->currentItem()->text(),
+            QStringLiteral("短縮日課B"));
 }
 
 TEST_F(DayPlansTest, BadRowsAndNamesAreRefusedAndNothingIsStored) {
