@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <set>
+#include <system_error>
 
 #include "schedule/file_io.h"
 #include "schedule/text_encoding.h"
@@ -106,7 +108,12 @@ PlanFileReading ReadPlanFile(const std::string& path) {
       path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
   FileDescriptor file;
   const FileStatus status = OpenRegularFile(path, file);
-  if (status == FileStatus::kMissing) {
+  // No folder to hold the file (the settings' folder does not exist, or is no folder) means no
+  // plan was ever saved, as a missing settings file means nothing was set.
+  std::error_code noFolder;
+  if (status == FileStatus::kMissing ||
+      (status == FileStatus::kFailed &&
+       !std::filesystem::is_directory(std::filesystem::path(path).parent_path(), noFolder))) {
     return {};
   }
   struct stat info {};
