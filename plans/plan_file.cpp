@@ -1,11 +1,11 @@
 #include "plans/plan_file.h"
 
-#include <cerrno>
-
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <set>
+#include <system_error>
 
 #include "schedule/file_io.h"
 #include "schedule/text_encoding.h"
@@ -108,8 +108,12 @@ PlanFileReading ReadPlanFile(const std::string& path) {
       path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
   FileDescriptor file;
   const FileStatus status = OpenRegularFile(path, file);
-  // A settings path whose folder is a plain file has no plan file beside it either.
-  if (status == FileStatus::kMissing || (status == FileStatus::kFailed && errno == ENOTDIR)) {
+  // No folder to hold the file (the settings' folder does not exist, or is no folder) means no
+  // plan was ever saved, as a missing settings file means nothing was set.
+  std::error_code noFolder;
+  if (status == FileStatus::kMissing ||
+      (status == FileStatus::kFailed &&
+       !std::filesystem::is_directory(std::filesystem::path(path).parent_path(), noFolder))) {
     return {};
   }
   struct stat info {};

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/scratch_folder.h"
 
 namespace tollvane {
@@ -135,6 +137,13 @@ TEST(PlanFile, ReadsBesideTheSettingsAndRefusesWhatItCannotStore) {
   const std::string path = PlanFilePath(folder.file("tollvane.INI"));
   EXPECT_EQ(path, folder.file("tollvane.plans"));
   EXPECT_EQ(ReadPlanFile(path).status, PlanFileReading::Status::kMissing);
+  // Beside settings whose folder is a plain file: never saved, not damaged.
+  WriteBytes(folder.file("plain"), "x");
+  EXPECT_EQ(ReadPlanFile(folder.file("plain/tollvane.plans")).status,
+            PlanFileReading::Status::kMissing);
+  // A folder where the file should be is damaged.
+  std::filesystem::create_directory(folder.file("odd.plans"));
+  EXPECT_EQ(ReadPlanFile(folder.file("odd.plans")).status, PlanFileReading::Status::kDamaged);
 
   ASSERT_TRUE(WritePlanFile(path, Sample()));
   EXPECT_EQ(ReadPlanFile(path).book, Sample());
