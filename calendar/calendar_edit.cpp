@@ -139,7 +139,17 @@ std::vector<PreviewRow> PreviewRows(const std::vector<PreviewDay>& days) {
         row.bells.push_back(BellText(bell));
       }
     }
-    if (day.verdict.reason == DayReason::kOpenDay && !day.verdict.name.empty()) {
+    // Where a plan's, swap's or extra's bell comes from, after the bell.
+    for (std::size_t i = 0; i < row.bells.size() && i < day.sourced.size(); ++i) {
+      if (day.sourced[i].source != BellSource::kPage) {
+        row.bells[i] += " " + day.sourced[i].sourceName;
+      }
+    }
+    const bool assigned = day.verdict.reason == DayReason::kPlan ||
+                          day.verdict.reason == DayReason::kSwap ||
+                          day.verdict.reason == DayReason::kExtraBells;
+    if ((day.verdict.reason == DayReason::kOpenDay || (assigned && !day.verdict.silent)) &&
+        !day.verdict.name.empty()) {
       row.summary =
           text::Formatted(text::calendar::kOpenDayMark, day.verdict.name.c_str()) + row.summary;
     }

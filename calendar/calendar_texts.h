@@ -39,6 +39,9 @@ inline constexpr const char* kUnreadable =
 inline constexpr const char* kUnreadableNationalHolidays = "「国民の祝日は鳴らさない」: %s";
 inline constexpr const char* kUnreadableClosed = "休業期間の%d番目: %s";
 inline constexpr const char* kUnreadableOpen = "登校日の%d番目: %s";
+inline constexpr const char* kUnreadablePlanDays = "日課の割り当ての%d番目: %s";
+inline constexpr const char* kUnreadableSwap = "曜日の入れ替えの%d番目: %s";
+inline constexpr const char* kUnreadableExtra = "臨時のチャイムの%d番目: %s";
 inline constexpr const char* kUnreadableImportedLine = "取り込んだ休日の %s %d行目: %s";
 inline constexpr const char* kUnreadableImportedFile = "取り込んだ休日の %s を読み込めません";
 
@@ -49,8 +52,9 @@ inline constexpr const char* kWindowTexts[] = {kTodaySilent, kNextBell,   kNoBel
                                                kBellCount,   kOpenDayMark};
 inline constexpr const char* kMessages[] = {kDateForm, kEndBeforeStart, kNameWithBreak,
                                             kFull,     kCannotWrite,    kUnreadable};
-inline constexpr const char* kMessageParts[] = {kUnreadableNationalHolidays, kUnreadableClosed,
-                                                kUnreadableOpen, kUnreadableImportedLine,
-                                                kUnreadableImportedFile};
+inline constexpr const char* kMessageParts[] = {
+    kUnreadableNationalHolidays, kUnreadableClosed,      kUnreadableOpen,
+    kUnreadablePlanDays,         kUnreadableSwap,        kUnreadableExtra,
+    kUnreadableImportedLine,     kUnreadableImportedFile};
 
 }  // namespace tollvane::text::calendar

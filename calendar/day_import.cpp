@@ -1,6 +1,5 @@
 #include "calendar/day_import.h"
 
-#include <iconv.h>
 #include <libical/ical.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include "calendar/day_verdict.h"
 #include "fileio/file_io.h"
 #include "fileio/text_bytes.h"
+#include "schedule/text_encoding.h"
 
 namespace tollvane {
 namespace {
@@ -39,46 +39,6 @@ ImportOutcome Failure(std::string error) {
 std::string LineError(int line, std::string_view what) {
   return std::to_string(line) + "行目" + std::string(what) + "取り込みは行いませんでした。";
 }
-
-struct IconvClose {
-  void operator()(iconv_t* cd) const {
-    iconv_close(*cd);
-    delete cd;
-  }
-};
-
-// Shift_JIS as Windows writes it (CP932) to UTF-8, one line at a time through one converter
-// (opening one per line costs more than the conversion).
-class Cp932Decoder {
- public:
-  Cp932Decoder() {
-    iconv_t raw = iconv_open("UTF-8", "CP932");
-    if (raw != reinterpret_cast<iconv_t>(-1)) {
-      cd_.reset(new iconv_t(raw));
-    }
-  }
-  // Nothing when a byte sequence is invalid.
-  std::optional<std::string> decode(std::string_view in) {
-    if (!cd_) {
-      return std::nullopt;
-    }
-    iconv(*cd_, nullptr, nullptr, nullptr, nullptr);
-    std::string out(in.size() * 3 + 4, '\0');
-    char* source = const_cast<char*>(in.data());
-    std::size_t sourceLeft = in.size();
-    char* target = out.data();
-    std::size_t targetLeft = out.size();
-    if (iconv(*cd_, &source, &sourceLeft, &target, &targetLeft) == static_cast<std::size_t>(-1) ||
-        iconv(*cd_, nullptr, nullptr, &target, &targetLeft) == static_cast<std::size_t>(-1)) {
-      return std::nullopt;
-    }
-    out.resize(out.size() - targetLeft);
-    return out;
-  }
-
- private:
-  std::unique_ptr<iconv_t, IconvClose> cd_;
-};
 
 // The distinct days of a file in the order they first appear, at most a cap of them. Each
 // span costs a logarithm of the spans before it plus its new days, so a file of long

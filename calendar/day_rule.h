@@ -1,9 +1,10 @@
-// The school calendar as the bell engine's day rule, so the engine's silence and the preview's
-// come from the one JudgeDay.
+// The school calendar as the bell engine's day rule, so the engine's silence and bells and the
+// preview's come from the one JudgeDay and AnswerDay.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "calendar/day_verdict.h"
 #include "engine/interfaces.h"
@@ -21,6 +22,10 @@ class CalendarDayRule : public DayRule {
     }
     return std::move(verdict.name);
   }
+  // The pages come from the schedule the engine rings (the armed one), so a swap rings the
+  // armed pages of its weekday.
+  bool assignedBells(const HolidayList& holidays, const WeekSchedule& schedule, int year, int month,
+                     int day, std::vector<Bell>& bells) const override;
 
  private:
   const SchoolCalendar& calendar_;

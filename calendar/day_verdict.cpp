@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "calendar/calendar_texts.h"
+#include "calendar/day_rule.h"
 #include "calendar/national_holidays.h"
 #include "engine/texts.h"
 
@@ -17,6 +18,97 @@ std::string DateText(CivilDate date, int weekday) {
                          std::string(WeekdayName(weekday)).c_str());
 }
 
+void SortByTime(std::vector<SourcedBell>& bells) {
+  std::stable_sort(bells.begin(), bells.end(), [](const SourcedBell& a, const SourcedBell& b) {
+    return a.bell.hour != b.bell.hour ? a.bell.hour < b.bell.hour : a.bell.minute < b.bell.minute;
+  });
+}
+
+std::string SwapName(int weekday) {
+  return std::string(WeekdayName(weekday)) + "曜日のチャイム";
+}
+
+// The latest plan entry holding the date, whether or not its plan exists.
+const PlanDays* PlanEntryOn(const SchoolCalendar& calendar, CivilDate date) {
+  const auto& entries = calendar.assignments.planDays;
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+    if (it->first <= date && date <= it->last) {
+      return &*it;
+    }
+  }
+  return nullptr;
+}
+
+const WeekdaySwap* SwapOn(const SchoolCalendar& calendar, CivilDate date) {
+  const auto& swaps = calendar.assignments.swaps;
+  for (auto it = swaps.rbegin(); it != swaps.rend(); ++it) {
+    if (it->date == date && it->weekday >= 1 && it->weekday <= 7) {
+      return &*it;
+    }
+  }
+  return nullptr;
+}
+
+bool HasExtraOn(const SchoolCalendar& calendar, CivilDate date) {
+  for (const ExtraBell& extra : calendar.assignments.extraBells) {
+    if (extra.date == date) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// What an assignment makes of the date, or nothing when none counts there.
+std::optional<DayVerdict> AssignedVerdict(const SchoolCalendar& calendar, CivilDate date) {
+  if (calendar.assignments.empty()) {
+    return std::nullopt;
+  }
+  const bool extras = HasExtraOn(calendar, date);
+  if (const PlanDays* entry = PlanEntryOn(calendar, date)) {
+    if (const DayPlan* plan = calendar.plans.find(entry->plan)) {
+      return DayVerdict{plan->silent() && !extras, DayReason::kPlan, plan->name};
+    }
+  }
+  if (const WeekdaySwap* swap = SwapOn(calendar, date)) {
+    return DayVerdict{false, DayReason::kSwap, SwapName(swap->weekday)};
+  }
+  if (extras) {
+    return DayVerdict{false, DayReason::kExtraBells, kExtraBellName};
+  }
+  return std::nullopt;
+}
+
+std::string PageName(int timetable) {
+  return timetable == kCommonTimetable ? std::string("朝・夕共通")
+                                       : std::string(WeekdayName(timetable)) + "曜";
+}
+
+// The pages' bells of a weekday in the tick's order, each with its page and slot.
+std::vector<SourcedBell> PageBells(const WeekSchedule& schedule, int weekday, BellSource source,
+                                   const std::string& sourceName) {
+  std::vector<SourcedBell> bells;
+  if (weekday < 1 || weekday > 7) {
+    return bells;
+  }
+  const auto take = [&](int timetable) {
+    for (int n = 1; n <= kSlotsPerTimetable; ++n) {
+      const BellSlot& slot = schedule.at(timetable, n);
+      const bool onClock =
+          slot.hour >= 0 && slot.hour <= 23 && slot.minute >= 0 && slot.minute <= 59;
+      // 0:00 is the midnight rule's: suppressed whatever the day.
+      if (onClock && !(slot.hour == 0 && slot.minute == 0)) {
+        bells.push_back({{slot.hour, slot.minute, slot.sound}, source, sourceName, timetable, n});
+      }
+    }
+  };
+  if (weekday >= 2 && weekday <= 6) {
+    take(kCommonTimetable);
+  }
+  take(weekday);
+  SortByTime(bells);
+  return bells;
+}
+
 }  // namespace
 
 DayVerdict JudgeDay(const SchoolCalendar& calendar, const HolidayList& holidays, CivilDate date) {
@@ -26,6 +118,9 @@ DayVerdict JudgeDay(const SchoolCalendar& calendar, const HolidayList& holidays,
     if (holidays.at(n).month == date.month && holidays.at(n).day == date.day) {
       return {true, DayReason::kHolidayList, kHolidayListReason};
     }
+  }
+  if (std::optional<DayVerdict> assigned = AssignedVerdict(calendar, date)) {
+    return std::move(*assigned);
   }
   for (const NamedDay& open : calendar.openDays) {
     if (open.date == date) {
@@ -55,28 +150,133 @@ DayVerdict JudgeDay(const SchoolCalendar& calendar, const HolidayList& holidays,
 
 std::vector<RingingBell> BellsOfWeekday(const WeekSchedule& schedule, int weekday) {
   std::vector<RingingBell> bells;
-  if (weekday < 1 || weekday > 7) {
-    return bells;
+  for (const SourcedBell& bell : PageBells(schedule, weekday, BellSource::kPage, {})) {
+    bells.push_back(bell.bell);
   }
-  const auto take = [&](int timetable) {
-    for (int n = 1; n <= kSlotsPerTimetable; ++n) {
-      const BellSlot& slot = schedule.at(timetable, n);
-      const bool onClock =
-          slot.hour >= 0 && slot.hour <= 23 && slot.minute >= 0 && slot.minute <= 59;
-      // 0:00 is the midnight rule's: suppressed whatever the day.
-      if (onClock && !(slot.hour == 0 && slot.minute == 0)) {
-        bells.push_back({slot.hour, slot.minute, slot.sound});
-      }
-    }
-  };
-  if (weekday >= 2 && weekday <= 6) {
-    take(kCommonTimetable);
-  }
-  take(weekday);
-  std::stable_sort(bells.begin(), bells.end(), [](const RingingBell& a, const RingingBell& b) {
-    return a.hour != b.hour ? a.hour < b.hour : a.minute < b.minute;
-  });
   return bells;
+}
+
+DayAnswer AnswerDay(const WeekSchedule& schedule, const HolidayList& holidays,
+                    const SchoolCalendar& calendar, CivilDate date) {
+  DayAnswer answer;
+  answer.date = date;
+  answer.weekday = Weekday(date);
+  answer.verdict = JudgeDay(calendar, holidays, date);
+  if (const PlanDays* entry = PlanEntryOn(calendar, date);
+      entry != nullptr && calendar.plans.find(entry->plan) == nullptr) {
+    answer.problem = "日課「" + entry->plan + "」がないため、" + FormatDate(date) +
+                     " はふだんのチャイムが鳴ります。";
+  }
+  const DayReason reason = answer.verdict.reason;
+  answer.assigned =
+      reason == DayReason::kPlan || reason == DayReason::kSwap || reason == DayReason::kExtraBells;
+  if (answer.verdict.silent) {
+    return answer;
+  }
+  if (!answer.assigned) {
+    answer.bells = PageBells(schedule, answer.weekday, BellSource::kPage, {});
+    return answer;
+  }
+  std::vector<SourcedBell>& bells = answer.bells;
+  if (reason == DayReason::kPlan) {
+    const DayPlan* plan = calendar.plans.find(answer.verdict.name);
+    for (std::size_t i = 0; plan != nullptr && i < plan->bells.size(); ++i) {
+      const PlanBell& b = plan->bells[i];
+      bells.push_back(
+          {{b.hour, b.minute, b.sound}, BellSource::kPlan, plan->name, 0, static_cast<int>(i + 1)});
+    }
+  } else if (reason == DayReason::kSwap) {
+    bells = PageBells(schedule, SwapOn(calendar, date)->weekday, BellSource::kSwap,
+                      answer.verdict.name);
+  } else {
+    bells = PageBells(schedule, answer.weekday, BellSource::kPage, {});
+  }
+  int extraIndex = 0;
+  for (const ExtraBell& extra : calendar.assignments.extraBells) {
+    if (extra.date == date) {
+      const PlanBell& b = extra.bell;
+      bells.push_back(
+          {{b.hour, b.minute, b.sound}, BellSource::kExtra, kExtraBellName, 0, ++extraIndex});
+    }
+  }
+  SortByTime(bells);
+  // One bell a minute: the last of a minute is the one a page day lets you hear.
+  std::vector<SourcedBell> merged;
+  merged.reserve(bells.size());
+  for (SourcedBell& bell : bells) {
+    if (!merged.empty() && merged.back().bell.hour == bell.bell.hour &&
+        merged.back().bell.minute == bell.bell.minute) {
+      merged.back() = std::move(bell);
+    } else {
+      merged.push_back(std::move(bell));
+    }
+  }
+  bells = std::move(merged);
+  return answer;
+}
+
+std::vector<DayAnswer> YearAnswers(const WeekSchedule& schedule, const HolidayList& holidays,
+                                   const SchoolCalendar& calendar, int year) {
+  std::vector<DayAnswer> days;
+  if (year < 1 || year > 9999) {
+    return days;
+  }
+  days.reserve(366);
+  for (CivilDate date{year, 1, 1}; date.year == year; date = AddDays(date, 1)) {
+    days.push_back(AnswerDay(schedule, holidays, calendar, date));
+  }
+  return days;
+}
+
+std::string DayPlanLabel(const DayAnswer& answer) {
+  switch (answer.verdict.reason) {
+    case DayReason::kPlan:
+    case DayReason::kSwap:
+      return answer.verdict.name;
+    case DayReason::kExtraBells:
+      return std::string(kNormalPlanName) + "・" + kExtraBellName;
+    default:
+      return answer.verdict.silent ? answer.verdict.name : std::string(kNormalPlanName);
+  }
+}
+
+bool CalendarDayRule::assignedBells(const HolidayList& holidays, const WeekSchedule& schedule,
+                                    int year, int month, int day, std::vector<Bell>& bells) const {
+  bells.clear();
+  const CivilDate date{year, month, day};
+  if (calendar_.assignments.empty() || !IsValidDate(date)) {
+    return false;
+  }
+  const DayAnswer answer = AnswerDay(schedule, holidays, calendar_, date);
+  if (!answer.assigned || answer.verdict.silent) {
+    return false;
+  }
+  for (const SourcedBell& bell : answer.bells) {
+    if (bells.size() >= DayRule::kMaxBellsOfADay) {
+      break;
+    }
+    std::string origin;
+    switch (bell.source) {
+      case BellSource::kPage:
+        origin = PageName(bell.timetable);
+        break;
+      case BellSource::kSwap:
+        origin = bell.sourceName + " " + PageName(bell.timetable);
+        break;
+      case BellSource::kPlan:
+      case BellSource::kExtra:
+        origin = bell.sourceName;
+        break;
+    }
+    origin += " " + std::to_string(bell.index) + "番目";
+    Bell& out = bells.emplace_back();
+    out.hour = bell.bell.hour;
+    out.minute = bell.bell.minute;
+    out.sound = bell.bell.sound;
+    // Names are at most 32 characters, so this always fits.
+    origin.copy(out.origin, sizeof out.origin - 1);
+  }
+  return true;
 }
 
 std::vector<PreviewDay> PreviewDays(const WeekSchedule& schedule, const HolidayList& holidays,
@@ -84,13 +284,16 @@ std::vector<PreviewDay> PreviewDays(const WeekSchedule& schedule, const HolidayL
   std::vector<PreviewDay> preview;
   preview.reserve(static_cast<std::size_t>(std::max(days, 0)));
   for (int i = 0; i < days; ++i) {
+    DayAnswer answer = AnswerDay(schedule, holidays, calendar, AddDays(from, i));
     PreviewDay day;
-    day.date = AddDays(from, i);
-    day.weekday = Weekday(day.date);
-    day.verdict = JudgeDay(calendar, holidays, day.date);
-    if (!day.verdict.silent) {
-      day.bells = BellsOfWeekday(schedule, day.weekday);
+    day.date = answer.date;
+    day.weekday = answer.weekday;
+    day.verdict = std::move(answer.verdict);
+    for (const SourcedBell& bell : answer.bells) {
+      day.bells.push_back(bell.bell);
     }
+    day.sourced = std::move(answer.bells);
+    day.problem = std::move(answer.problem);
     preview.push_back(std::move(day));
   }
   return preview;
@@ -103,19 +306,18 @@ NextBellAnswer NextBell(const WeekSchedule& schedule, const HolidayList& holiday
   if (!IsValidDate(today)) {
     return answer;
   }
-  answer.today = JudgeDay(calendar, holidays, today);
   for (int i = 0; i <= kNextBellHorizonDays; ++i) {
-    const CivilDate date = AddDays(today, i);
-    const DayVerdict verdict = i == 0 ? answer.today : JudgeDay(calendar, holidays, date);
-    if (verdict.silent) {
-      continue;
+    const DayAnswer day = AnswerDay(schedule, holidays, calendar, AddDays(today, i));
+    if (i == 0) {
+      answer.today = day.verdict;
     }
-    const int weekday = Weekday(date);
-    for (const RingingBell& bell : BellsOfWeekday(schedule, weekday)) {
+    for (const SourcedBell& sourced : day.bells) {
+      const RingingBell& bell = sourced.bell;
       const bool later =
           i > 0 || bell.hour > now.hour || (bell.hour == now.hour && bell.minute > now.minute);
       if (later) {
-        answer.bell = UpcomingBell{date, weekday, bell};
+        answer.bell = UpcomingBell{day.date, day.weekday, bell};
+        answer.source = sourced.sourceName;
         return answer;
       }
     }
@@ -144,7 +346,11 @@ std::string NextBellText(const NextBellAnswer& answer, const CurrentClock& now) 
   if (next.date != CivilDate{now.year, now.month, now.day}) {
     text += DateText(next.date, next.weekday) + " ";
   }
-  return text + BellText(next.bell);
+  text += BellText(next.bell);
+  if (!answer.source.empty()) {
+    text += " " + answer.source;
+  }
+  return text;
 }
 
 }  // namespace tollvane

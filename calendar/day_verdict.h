@@ -20,6 +20,10 @@ enum class DayReason {
   kNationalHoliday,  // computed, with NationalHolidays on
   kClosedPeriod,
   kImportedDay,
+  // An assignment on the date makes it a school day, after the holiday list only:
+  kPlan,        // name: the plan's; silent when the plan has no bells (ノーチャイム)
+  kSwap,        // name: "金曜日のチャイム"
+  kExtraBells,  // the weekday's pages and extra bells; name: "臨時"
 };
 
 struct DayVerdict {
@@ -32,9 +36,16 @@ struct DayVerdict {
 
 inline constexpr const char* kHolidayListReason = "休日設定";
 
-// The HolidayList (entries 1..count) is strongest; an open day overrides the national
-// holidays, closed periods and imported days. With the calendar off and empty this is the
-// HolidayList rule alone.
+// The order, strongest first:
+// 1. the HolidayList (entries 1..count): silent, "休日設定";
+// 2. an assignment on the date (a plan, a swap or an extra bell) makes it a school day, as an
+//    open day does, so a 土曜授業 or a plan on a national holiday rings: a plan rings its bells
+//    (none: silent, with the plan's name), else a swap rings the other weekday's pages, and
+//    extra bells ring on top of either or of the weekday's own pages. A plan beats a swap on
+//    the same date; a plan name no plan has counts as no plan (reported by DayAnswer);
+// 3. an open day rings; 4. national holidays (when on), closed periods, imported days are
+//    silent; 5. any other day rings its weekday's pages.
+// With the calendar off and empty this is the HolidayList rule alone.
 DayVerdict JudgeDay(const SchoolCalendar& calendar, const HolidayList& holidays, CivilDate date);
 
 struct RingingBell {
@@ -43,6 +54,53 @@ struct RingingBell {
   int32_t sound = 0;
   bool operator==(const RingingBell&) const = default;
 };
+
+inline constexpr const char* kNormalPlanName = "平常日課";
+inline constexpr const char* kExtraBellName = "臨時";
+
+enum class BellSource {
+  kPage,   // the weekday's own pages
+  kPlan,   // a day plan's bell
+  kSwap,   // another weekday's pages
+  kExtra,  // an extra one-off bell
+};
+
+struct SourcedBell {
+  RingingBell bell;
+  BellSource source = BellSource::kPage;
+  // Empty for the weekday's own pages; the plan's name, "金曜日のチャイム" or "臨時".
+  std::string sourceName;
+  int timetable = 0;  // the page of a page or swap bell: 1..7, 8 = common; else 0
+  int index = 0;      // the slot on that page, the plan's bell or the date's extra, from 1
+  bool operator==(const SourcedBell&) const = default;
+};
+
+// The one answer for a date: silent (and why), or the bells that ring and where each comes
+// from. On a day rung as the pages stand (no assignment), the bells are BellsOfWeekday's, in
+// the tick's order. On an assigned day one bell rings per minute: the plan's or swap's bells
+// and the extras in this order, and where several share a minute the last of them rings, as the
+// last matching slot's sound is the one heard on a page day. Identical bells thus ring once,
+// and an extra replaces what the plan rings in its minute.
+struct DayAnswer {
+  CivilDate date;
+  int weekday = 0;
+  DayVerdict verdict;
+  std::vector<SourcedBell> bells;  // by time; empty on a silent day
+  bool assigned = false;           // an assignment decides the bells
+  std::string problem;             // e.g. the plan named on the date does not exist
+};
+
+DayAnswer AnswerDay(const WeekSchedule& schedule, const HolidayList& holidays,
+                    const SchoolCalendar& calendar, CivilDate date);
+
+// Every day of the year, 1 January first (365 or 366 answers); nothing for a year outside
+// 1..9999.
+std::vector<DayAnswer> YearAnswers(const WeekSchedule& schedule, const HolidayList& holidays,
+                                   const SchoolCalendar& calendar, int year);
+
+// The name a window shows for where a day's bells come from: the plan's or swap's name,
+// "平常日課" for the weekday's pages, or the reason of a silent day.
+std::string DayPlanLabel(const DayAnswer& answer);
 
 // Every slot that rings on a day of that weekday, in the order the tick rings them: by time,
 // and within one minute the common timetable (Monday to Friday) before the day's own, each in
@@ -53,7 +111,9 @@ struct PreviewDay {
   CivilDate date;
   int weekday = 0;
   DayVerdict verdict;
-  std::vector<RingingBell> bells;  // empty on a silent day
+  std::vector<RingingBell> bells;    // empty on a silent day
+  std::vector<SourcedBell> sourced;  // the same bells with where each comes from
+  std::string problem;               // as DayAnswer's
 };
 
 inline constexpr int kPreviewDays = 14;
@@ -75,13 +135,15 @@ struct UpcomingBell {
 struct NextBellAnswer {
   std::optional<UpcomingBell> bell;  // nothing within the horizon
   DayVerdict today;
+  std::string source;  // the bell's plan, swap or extra name; empty for the weekday's pages
 };
 
 // The first bell after the current minute (a bell of the current minute has already begun).
 NextBellAnswer NextBell(const WeekSchedule& schedule, const HolidayList& holidays,
                         const SchoolCalendar& calendar, const CurrentClock& now);
 
-// The status-line text, e.g. "次のチャイム 8時30分(音3)" today,
+// The status-line text, e.g. "次のチャイム 8時30分(音3)" today, with the source's name after it
+// on an assigned day ("次のチャイム 10時35分(音2) 短縮日課"),
 // "本日は鳴りません(元日)。次のチャイム 2027/1/5(火) 8時30分(音3)", or
 // "62日先まで鳴るチャイムはありません".
 std::string NextBellText(const NextBellAnswer& answer, const CurrentClock& now);

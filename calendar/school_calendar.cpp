@@ -12,7 +12,9 @@
 #include "engine/texts.h"
 #include "fileio/file_io.h"
 #include "fileio/text_bytes.h"
+#include "plans/plan_file.h"
 #include "settings/profile.h"
+#include "settings/settings_location.h"
 
 namespace tollvane {
 namespace {
@@ -20,6 +22,9 @@ namespace {
 constexpr const char* kSection = "CALENDAR";
 constexpr const char* kNationalHolidaysKey = "NationalHolidays";
 constexpr const char* kClosedPrefix = "Closed";
+constexpr const char* kPlanPrefix = "Plan";
+constexpr const char* kSwapPrefix = "Swap";
+constexpr const char* kExtraPrefix = "Extra";
 constexpr const char* kOpenPrefix = "Open";
 constexpr int kReportedDayLines = 10;
 constexpr const char* kImportedHeader = "# Tollvane imported days: YYYY/MM/DD name";
@@ -87,6 +92,19 @@ std::string ProblemLine(const CalendarProblem& problem) {
   if (const int n = KeyNumber(problem.where, kOpenPrefix); n > 0) {
     return text::Formatted(t::kUnreadableOpen, n, value);
   }
+  if (const int n = KeyNumber(problem.where, kPlanPrefix); n > 0) {
+    return text::Formatted(t::kUnreadablePlanDays, n, value);
+  }
+  if (const int n = KeyNumber(problem.where, kSwapPrefix); n > 0) {
+    return text::Formatted(t::kUnreadableSwap, n, value);
+  }
+  if (const int n = KeyNumber(problem.where, kExtraPrefix); n > 0) {
+    return text::Formatted(t::kUnreadableExtra, n, value);
+  }
+  // The plan file's own message names its line.
+  if (problem.where.size() > 6 && problem.where.ends_with(".plans")) {
+    return problem.text;
+  }
   // "path:line" for a line of the imported-days file, whose path ends in ".days".
   const std::size_t colon = problem.where.rfind(':');
   if (colon != std::string::npos) {
@@ -96,6 +114,88 @@ std::string ProblemLine(const CalendarProblem& problem) {
     }
   }
   return text::Formatted(t::kUnreadableImportedFile, problem.where.c_str());
+}
+
+// The assignment keys, in the order of the settings file; a value that cannot be read is kept
+// (reported, and written back after the readable ones) so that a save loses nothing.
+
+template <typename T, typename Parse>
+void ReadKept(const Profile& profile, const char* prefix, Parse parse, std::vector<T>& out,
+              CalendarReading& reading) {
+  for (int n = 1; n <= kMaxCalendarEntries; ++n) {
+    const std::string key = prefix + std::to_string(n);
+    const std::optional<std::string> value = profile.value(kSection, key);
+    if (!value || value->empty()) {
+      continue;
+    }
+    if (std::optional<T> entry = parse(*value)) {
+      out.push_back(std::move(*entry));
+    } else {
+      reading.problems.push_back({key, *value});
+      reading.calendar.assignments.unreadable.push_back({key, *value});
+    }
+  }
+}
+
+void ReadDayPlans(const std::string& settingsPath, const Profile& profile,
+                  CalendarReading& reading) {
+  DayAssignments& assignments = reading.calendar.assignments;
+  ReadKept(profile, kPlanPrefix, ParsePlanDays, assignments.planDays, reading);
+  ReadKept(profile, kSwapPrefix, ParseWeekdaySwap, assignments.swaps, reading);
+  ReadKept(profile, kExtraPrefix, ParseExtraBell, assignments.extraBells, reading);
+  const std::string planPath = PlanFilePath(settingsPath);
+  PlanFileReading plans = ReadPlanFile(planPath);
+  if (plans.status == PlanFileReading::Status::kDamaged) {
+    reading.calendar.planFileError = plans.error;
+    reading.problems.push_back({planPath, plans.error});
+  } else {
+    reading.calendar.plans = std::move(plans.book);
+  }
+}
+
+bool StartsWithPrefix(const std::string& key, std::string_view prefix) {
+  return key.size() > prefix.size() && std::string_view(key).substr(0, prefix.size()) == prefix &&
+         key[prefix.size()] >= '0' && key[prefix.size()] <= '9';
+}
+
+bool WriteAssignmentKeys(Profile& profile, const DayAssignments& assignments) {
+  const auto write = [&](const char* prefix, std::vector<std::string> values) {
+    for (const KeptValue& kept : assignments.unreadable) {
+      if (StartsWithPrefix(kept.key, prefix)) {
+        values.push_back(kept.text);
+      }
+    }
+    if (values.size() > static_cast<std::size_t>(kMaxCalendarEntries)) {
+      return false;
+    }
+    for (int n = 1; n <= kMaxCalendarEntries; ++n) {
+      const std::string key = prefix + std::to_string(n);
+      if (static_cast<std::size_t>(n) <= values.size()) {
+        const std::string& value = values[static_cast<std::size_t>(n - 1)];
+        if (value.find_first_of("\r\n") != std::string::npos ||
+            !profile.set(kSection, key, value)) {
+          return false;
+        }
+      } else {
+        profile.remove(kSection, key);
+      }
+    }
+    return true;
+  };
+  std::vector<std::string> plans;
+  for (const PlanDays& days : assignments.planDays) {
+    plans.push_back(FormatPlanDays(days));
+  }
+  std::vector<std::string> swaps;
+  for (const WeekdaySwap& swap : assignments.swaps) {
+    swaps.push_back(FormatWeekdaySwap(swap));
+  }
+  std::vector<std::string> extras;
+  for (const ExtraBell& extra : assignments.extraBells) {
+    extras.push_back(FormatExtraBell(extra));
+  }
+  return write(kPlanPrefix, std::move(plans)) && write(kSwapPrefix, std::move(swaps)) &&
+         write(kExtraPrefix, std::move(extras));
 }
 
 }  // namespace
@@ -147,7 +247,7 @@ std::string QuotedLine(std::string_view line) {
       c = ' ';
     }
   }
-  text = std::string(TrimBlanks(text));
+  text = std::string(Trim(text));
   if (text.size() <= kShown) {
     return text;
   }
@@ -170,13 +270,7 @@ std::string ProblemReport(const std::vector<CalendarProblem>& problems) {
 }
 
 std::string ImportedDaysPath(const std::string& settingsPath) {
-  const std::size_t slash = settingsPath.rfind('/');
-  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  const std::size_t dot = settingsPath.rfind('.');
-  if (dot == std::string::npos || dot < nameStart) {
-    return settingsPath + ".days";
-  }
-  return settingsPath.substr(0, dot) + ".days";
+  return BesideSettings(settingsPath, ".days");
 }
 
 CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
@@ -193,6 +287,7 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
   }
   ReadNumbered(profile, kClosedPrefix, ParseClosedPeriod, calendar.closedPeriods, reading.problems);
   ReadNumbered(profile, kOpenPrefix, ParseNamedDay, calendar.openDays, reading.problems);
+  ReadDayPlans(settingsPath, profile, reading);
 
   const std::string daysPath = ImportedDaysPath(settingsPath);
   std::string bytes;
@@ -269,6 +364,9 @@ bool WriteCalendarSettings(const std::string& settingsPath, const SchoolCalendar
     };
     if (calendar.closedPeriods.size() > kMaxCalendarEntries ||
         calendar.openDays.size() > kMaxCalendarEntries) {
+      return false;
+    }
+    if (!WriteAssignmentKeys(profile, calendar.assignments)) {
       return false;
     }
     return writeNumbered(

@@ -6,7 +6,10 @@
 //   NationalHolidays=1                       1 on; 0, missing or anything else off
 //   Closed1=2026/07/20-2026/08/31 夏休み      both ends included; Closed1..Closed99
 //   Open1=2026/11/03 文化祭                   Open1..Open99
+//   Plan1=, Swap1=, Extra1=                   the day plans' keys (calendar/day_assignments.h)
 // Keys may have gaps; an empty value is no entry.
+//
+// The day plans themselves live in their own file beside the settings file (plans/plan_file.h).
 //
 // The imported-days file (ImportedDaysPath): UTF-8 text, one day a line, "YYYY/MM/DD name",
 // ascending and one line per date; blank lines and lines starting with "#" are ignored. A hand
@@ -19,6 +22,8 @@
 #include <vector>
 
 #include "calendar/civil_date.h"
+#include "calendar/day_assignments.h"
+#include "plans/day_plan.h"
 
 namespace tollvane {
 
@@ -42,6 +47,11 @@ struct SchoolCalendar {
   std::vector<ClosedPeriod> closedPeriods;
   std::vector<NamedDay> openDays;
   std::vector<NamedDay> importedDays;  // ascending, one per date
+  DayAssignments assignments;
+  PlanBook plans;
+  // Set when the plan file could not be read: the book is empty and nothing writes the file
+  // until the operator decides (SetAsideDamagedPlans).
+  std::string planFileError;
   bool operator==(const SchoolCalendar&) const = default;
 };
 

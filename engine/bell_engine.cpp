@@ -129,6 +129,7 @@ constexpr ListingPage kListingOrder[kTimetableCount] = {
 }  // namespace
 
 BellEngine::BellEngine(const BellEngineParts& parts) : p_(parts) {
+  dayBells_.reserve(DayRule::kMaxBellsOfADay);
   p_.timer2.setInterval(kForcedRingDelayMs);
   p_.player.setEndHandler([this] { OnPlayerEnd(); });
   if (p_.clockSync != nullptr) {
@@ -195,6 +196,11 @@ void BellEngine::HandleSecond(int64_t localSeconds) {
   if (clock.hour == 0 && clock.minute == 0) {
     p_.view.setActivePage(clock.weekday);
   }
+  // 00:00 stays the pages' on every day: nothing rings then, and the reset pages' calls are
+  // the nightly output-off.
+  if (!(clock.hour == 0 && clock.minute == 0) && RingAssignedAt(localSeconds)) {
+    return;
+  }
   if (clock.weekday >= 2 && clock.weekday <= 6) {
     RingSlotsAt(kCommonTimetable, localSeconds);
   }
@@ -208,6 +214,41 @@ void BellEngine::RingSlotsAt(int timetable, int64_t localSeconds) {
   if (clock.second != kOutputOnSecond && clock.second != kSoundSecond) {
     return;
   }
+  for (int n = 1; n <= kSlotsPerTimetable; ++n) {
+    const BellSlot slot = p_.data.weekSchedule.at(timetable, n);
+    if (slot.hour != clock.hour || slot.minute != clock.minute) {
+      continue;
+    }
+    if (clock.second == kOutputOnSecond) {
+      std::snprintf(ringContextBuffer_, sizeof ringContextBuffer_, text::line::kScheduledBell,
+                    TimetableName(timetable), n, slot.hour, slot.minute, slot.sound);
+    }
+    RingMatch(slot.sound, localSeconds);
+  }
+}
+
+bool BellEngine::RingAssignedAt(int64_t localSeconds) {
+  const CurrentClock clock = p_.data.currentClock;
+  if (p_.dayRule == nullptr || (clock.second != kOutputOnSecond && clock.second != kSoundSecond) ||
+      !p_.dayRule->assignedBells(p_.data.holidayList, p_.data.weekSchedule, clock.year, clock.month,
+                                 clock.day, dayBells_)) {
+    return false;
+  }
+  for (const DayRule::Bell& bell : dayBells_) {
+    if (bell.hour != clock.hour || bell.minute != clock.minute) {
+      continue;
+    }
+    if (clock.second == kOutputOnSecond) {
+      std::snprintf(ringContextBuffer_, sizeof ringContextBuffer_, text::line::kAssignedBell,
+                    bell.origin, bell.hour, bell.minute, bell.sound);
+    }
+    RingMatch(bell.sound, localSeconds);
+  }
+  return true;
+}
+
+void BellEngine::RingMatch(int32_t sound, int64_t localSeconds) {
+  const CurrentClock clock = p_.data.currentClock;
   const int64_t minute = localSeconds / 60;
   // Second 5 replayed by a late tick less than 5 s after this minute's output really went on:
   // the sound waits for the rest of the lead-in, so the amplifier has its time to come up.
@@ -215,38 +256,30 @@ void BellEngine::RingSlotsAt(int timetable, int64_t localSeconds) {
   const bool deferSound = clock.second == kSoundSecond && p_.leadInTimer != nullptr &&
                           outputOnMinute_ == minute && localSeconds < tickSecond_ &&
                           sinceOutputOn < kLeadInMs;
-  for (int n = 1; n <= kSlotsPerTimetable; ++n) {
-    const BellSlot slot = p_.data.weekSchedule.at(timetable, n);
-    if (slot.hour != clock.hour || slot.minute != clock.minute) {
-      continue;
-    }
-    if (clock.second == kSoundSecond) {
-      if (deferSound) {
-        if (deferredCount_ < static_cast<int>(deferredSounds_.size())) {
-          deferredSounds_[static_cast<size_t>(deferredCount_++)] = slot.sound;
-        }
-        p_.leadInTimer->setInterval(static_cast<int>(kLeadInMs - sinceOutputOn));
-        p_.leadInTimer->setEnabled(true);
-      } else {
-        PlayBellSound(slot.sound);
+  if (clock.second == kSoundSecond) {
+    if (deferSound) {
+      if (deferredCount_ < static_cast<int>(deferredSounds_.size())) {
+        deferredSounds_[static_cast<size_t>(deferredCount_++)] = sound;
       }
+      p_.leadInTimer->setInterval(static_cast<int>(kLeadInMs - sinceOutputOn));
+      p_.leadInTimer->setEnabled(true);
+    } else {
+      PlayBellSound(sound);
     }
-    if (clock.second == kOutputOnSecond) {
-      std::snprintf(ringContextBuffer_, sizeof ringContextBuffer_, text::line::kScheduledBell,
-                    TimetableName(timetable), n, slot.hour, slot.minute, slot.sound);
-      ringContext_ = ringContextBuffer_;
-      if (BellSuppressed()) {
-        // Once per slot, and not for the nightly 00:00 calls of the reset schedule.
-        if (!(clock.hour == 0 && clock.minute == 0)) {
-          RecordSilenced();
-        }
-      } else {
-        outputOnMinute_ = minute;
-        outputOnAtMs_ = tickMs_;
+  }
+  if (clock.second == kOutputOnSecond) {
+    ringContext_ = ringContextBuffer_;
+    if (BellSuppressed()) {
+      // Once per slot, and not for the nightly 00:00 calls of the reset schedule.
+      if (!(clock.hour == 0 && clock.minute == 0)) {
+        RecordSilenced();
       }
-      BoardOutputOn();
-      ringContext_ = "";
+    } else {
+      outputOnMinute_ = minute;
+      outputOnAtMs_ = tickMs_;
     }
+    BoardOutputOn();
+    ringContext_ = "";
   }
 }
 
@@ -561,6 +594,30 @@ void BellEngine::RecordClockJump(int64_t fromSecond, int64_t toSecond) {
     for (int64_t day = firstDay; day <= lastDay; ++day) {
       const CurrentClock date = BreakDown(day * 86400);
       const bool silentDay = SilentReasonOn(date.month, date.day, date.year).has_value();
+      const auto skip = [&](const BellSlot& slot) {
+        const int64_t at = day * 86400 + slot.hour * 3600 + slot.minute * 60;
+        if (at <= fromSecond || at >= toSecond) {
+          return;
+        }
+        ++skipped;
+        if (listed < kMaxSkippedBellsListed) {
+          char bell[48];
+          std::snprintf(bell, sizeof bell, "%s%d/%d %d:%02d 音%d",
+                        listed ? text::line::kBellListSeparator : "", date.month, date.day,
+                        slot.hour, slot.minute, slot.sound);
+          bells += bell;
+          ++listed;
+        }
+      };
+      // A day an assignment decides skipped its own bells, not its pages'.
+      if (!silentDay && p_.dayRule != nullptr &&
+          p_.dayRule->assignedBells(p_.data.holidayList, p_.data.weekSchedule, date.year,
+                                    date.month, date.day, dayBells_)) {
+        for (const DayRule::Bell& bell : dayBells_) {
+          skip({bell.hour, bell.minute, bell.sound});
+        }
+        continue;
+      }
       for (int timetable : {kCommonTimetable, static_cast<int>(date.weekday)}) {
         if (timetable == kCommonTimetable && (date.weekday < 2 || date.weekday > 6)) {
           continue;
@@ -569,19 +626,7 @@ void BellEngine::RecordClockJump(int64_t fromSecond, int64_t toSecond) {
           if (!RingsAtAll(slot) || (slot.hour == 0 && slot.minute == 0) || silentDay) {
             continue;
           }
-          const int64_t at = day * 86400 + slot.hour * 3600 + slot.minute * 60;
-          if (at <= fromSecond || at >= toSecond) {
-            continue;
-          }
-          ++skipped;
-          if (listed < kMaxSkippedBellsListed) {
-            char bell[48];
-            std::snprintf(bell, sizeof bell, "%s%d/%d %d:%02d 音%d",
-                          listed ? text::line::kBellListSeparator : "", date.month, date.day,
-                          slot.hour, slot.minute, slot.sound);
-            bells += bell;
-            ++listed;
-          }
+          skip(slot);
         }
       }
     }

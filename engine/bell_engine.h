@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "audio/sound_player.h"
 #include "engine/arming.h"
@@ -68,6 +69,10 @@ class BellEngine {
  private:
   void HandleSecond(int64_t localSeconds);
   void RingSlotsAt(int timetable, int64_t localSeconds);
+  // Rings the bells an assignment decides for today; false when today rings its pages.
+  bool RingAssignedAt(int64_t localSeconds);
+  // One matching bell at second 0 (its context in ringContextBuffer_) or 5.
+  void RingMatch(int32_t sound, int64_t localSeconds);
   void OnPlayerEnd();
   void ListTimetable(int timetable, const char* prefix);
   void EndBell(const char* how);
@@ -94,6 +99,9 @@ class BellEngine {
   // per bell.
   std::array<int32_t, 2 * kSlotsPerTimetable> deferredSounds_{};
   int deferredCount_ = 0;
+  // Today's assigned bells, refilled at seconds 0 and 5 so that a plan or calendar change
+  // counts at once; its room is taken once, when the engine is made.
+  std::vector<DayRule::Bell> dayBells_;
   // What the next board signal is for, for the record.
   const char* ringContext_ = "";
   char ringContextBuffer_[96] = {};

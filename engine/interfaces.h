@@ -2,15 +2,18 @@
 // that the engine and the editor commands run without Qt and tests can drive a whole day.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tollvane {
 
 struct HolidayList;
+struct WeekSchedule;
 
 // A reading of the local clock. localSeconds counts seconds since 1970-01-01 00:00:00 in
 // local time (UTC seconds plus the zone offset in force), so calendar fields follow from it
@@ -73,6 +76,27 @@ class DayRule {
   virtual ~DayRule() = default;
   virtual std::optional<std::string> silentReason(const HolidayList& holidays, int year, int month,
                                                   int day) const = 0;
+
+  // One bell of a day whose bells an assignment decides (a day plan, a weekday swap, extras).
+  struct Bell {
+    int32_t hour = 0;
+    int32_t minute = 0;
+    int32_t sound = 0;
+    // How the record names it, "短縮日課 3番目", "臨時 1番目"; held in place, so that a day's
+    // bells cost no allocation once the engine's list has its room.
+    char origin[176] = {};
+  };
+  // Room for a day's most bells: a plan's or two pages' 48, and the extras.
+  static constexpr std::size_t kMaxBellsOfADay = 160;
+  // The bells of such a day, one per minute in ringing order, into bells (at most
+  // kMaxBellsOfADay). False, leaving bells empty, on a day that rings the schedule's pages as
+  // they stand or is silent: the engine then rings the pages as always.
+  virtual bool assignedBells(const HolidayList& /*holidays*/, const WeekSchedule& /*schedule*/,
+                             int /*year*/, int /*month*/, int /*day*/,
+                             std::vector<Bell>& bells) const {
+    bells.clear();
+    return false;
+  }
 };
 
 // Whether the system clock is synchronised to a time source; nothing when it cannot be told.
@@ -120,6 +144,13 @@ class FileDialogs {
   virtual ~FileDialogs() = default;
   virtual std::optional<std::string> openSchedule() = 0;
   virtual std::optional<std::string> saveSchedule(const std::string& currentFile) = 0;
+  // The year plan's CSV files, to read ("*.csv", the file must exist) and to write (the
+  // suggested name first). Windows without them never ask, so the default offers no file.
+  virtual std::optional<std::string> openCsv() { return std::nullopt; }
+  virtual std::optional<std::string> saveCsv(const std::string& suggested) {
+    (void)suggested;
+    return std::nullopt;
+  }
 };
 
 // What the engine and the editor commands see of the main window.

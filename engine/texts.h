@@ -65,6 +65,9 @@ inline constexpr const char* kRecordLoss = "記録欠落";
 namespace line {
 // A scheduled bell: weekday page, slot, time and sound, e.g. "月曜 3番目(8:30 音3)".
 inline constexpr const char* kScheduledBell = "%s %d番目(%d:%02d 音%d)";
+// A bell of an assigned day: its source and place, time and sound, e.g.
+// "短縮日課 2番目(9:00 音1)".
+inline constexpr const char* kAssignedBell = "%s(%d:%02d 音%d)";
 inline constexpr const char* kForcedBell = "「強　制」のチャイム";
 inline constexpr const char* kBoardWrite = "%s%sUSB-IO出力: %s";
 inline constexpr const char* kWriteSucceeded = "成功";
@@ -118,8 +121,9 @@ inline constexpr const char* kRecordLines[] = {
     kNotSearchedBeyond, kScheduleSaved, kStartedEmpty,
 };
 inline constexpr const char* kRecordLineParts[] = {
-    kScheduledBell, kForcedBell, kBoardWrite, kWriteSucceeded,    kWriteFailed, kWithBoard,
-    kWithoutBoard,  kMoreBells,  kHours,      kBellListSeparator, kMinutes,     kSeconds,
+    kScheduledBell,     kAssignedBell, kForcedBell,   kBoardWrite, kWriteSucceeded,
+    kWriteFailed,       kWithBoard,    kWithoutBoard, kMoreBells,  kHours,
+    kBellListSeparator, kMinutes,      kSeconds,
 };
 }  // namespace line
 

@@ -155,3 +155,17 @@ put("icalendar", "cancelled_and_cut", ics(ev("DTSTART;VALUE=DATE:20261111\r\nSTA
 # Imported-days files as written, and as hands leave them.
 put("days_file", "as_written", "# Tollvane imported days: YYYY/MM/DD name\n2026/06/01 開校記念日\n2026/10/02 県民の日\n".encode())
 put("days_file", "hand_edited", "2026/10/2 b\r\n\n# note\n2026/6/1\ta\n2026/10/02 c\nJune 2 holiday\n2026/2/30 x\n".encode())
+
+# Plan files: what the program writes, hand edits, and lines that must be refused.
+put("plan_file", "written", "# Tollvane 日課表 (UTF-8)\n\n[短縮日課]\n8:30 1\n9:15 2\n\n[ノーチャイム]\n".encode())
+put("plan_file", "hand_crlf_bom", "\ufeff# 北小\r\n [ テスト日課 ] \r\n 9:00  1\r\n9:5\t2\r\n".encode())
+put("plan_file", "bell_first", b"8:30 1\n[a]\n")
+put("plan_file", "midnight_and_sound", b"[a]\n0:00 1\n23:59 10\n8:30 11\n")
+put("plan_file", "doubled_name", "[行事]\n[行事 ]\n".encode())
+put("plan_file", "full", ("[多い]\n" + "".join(f"{7 + i // 4}:{i % 4 * 15 + 1:02d} {1 + i % 10}\n" for i in range(49))).encode())
+
+# Assignment CSVs: UTF-8 with a header, Shift_JIS, ranges, and a bad line.
+put("plan_csv", "utf8_header", "日付,日課\r\n2027/2/15-2027/2/17,短縮日課\r\n\"2027/03/01\",\"ノーチャイム\"\r\n".encode())
+put("plan_csv", "shift_jis", "日付,日課\r\n2027/2/15,短縮日課\r\n".encode("cp932"))
+put("plan_csv", "unknown_plan", "2027/2/15,運動会\n".encode())
+put("plan_csv", "reversed_range", "2027/2/15,短縮日課\n2027/2/17-2027/2/15,短縮日課\n".encode())

@@ -219,4 +219,14 @@ std::string SettingsLocationNote() {
   return note;
 }
 
+std::string BesideSettings(const std::string& settingsPath, std::string_view extension) {
+  const std::size_t slash = settingsPath.rfind('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = settingsPath.rfind('.');
+  if (dot == std::string::npos || dot < nameStart) {
+    return settingsPath + std::string(extension);
+  }
+  return settingsPath.substr(0, dot) + std::string(extension);
+}
+
 }  // namespace tollvane

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tollvane {
 
@@ -68,6 +69,10 @@ SettingsLocation ChooseSettingsLocation(const std::string& executablePath,
 // refuses hard links (vfat, exFAT, some network mounts). An existing file is never touched.
 // Failures are left for the first write to report. Returns location.file.
 std::string PrepareSettingsLocation(const SettingsLocation& location);
+
+// A file kept beside the settings file: its path with the extension (".days") in place of the
+// settings file's, appended when it has none.
+std::string BesideSettings(const std::string& settingsPath, std::string_view extension);
 
 // The folder of the settings file in use, for any other file the program keeps beside it.
 std::string SettingsFolder();

@@ -29,11 +29,13 @@
 #include "engine/texts.h"
 #include "lifecycle/next_bell_line.h"
 #include "lifecycle/start_up.h"
+#include "plans/plan_file.h"
 #include "record/record_files.h"
 #include "schedule/tabs.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
+#include "ui/day_plan_window.h"
 #include "ui/guard.h"
 #include "ui/keyboard.h"
 #include "ui/library_messages.h"
@@ -42,6 +44,7 @@
 #include "ui/schedule_page.h"
 #include "ui/school_calendar_dialog.h"
 #include "ui/window_texts.h"
+#include "ui/year_dialog.h"
 
 namespace tollvane {
 
@@ -294,6 +297,8 @@ void TForm1::buildMenus() {
   nextBell1_->setCheckable(true);
   addItem(edit, "Record1", QString::fromUtf8(text::window::kRecordItem), QKeySequence(),
           &TForm1::Record1Click);
+  addItem(edit, "Plans1", QString::fromUtf8(text::window::kPlansItem), QKeySequence(),
+          &TForm1::Plans1Click);
 
   QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
   help->setObjectName(QStringLiteral("H1"));
@@ -470,7 +475,7 @@ void TForm1::Calendar1Click() {
                                 const CurrentClock now = BreakDown(parts_.clock.now().localSeconds);
                                 return CivilDate{now.year, now.month, now.day};
                               },
-                              *chooser, parts_.prompts},
+                              *chooser, parts_.prompts, [this] { YearPlan1Click(); }},
           this);
     }
     calendarDialog_->refresh();
@@ -484,6 +489,52 @@ void TForm1::Calendar1Click() {
     if (nextBellLine_ != nullptr) {
       updateNextBell();
     }
+  });
+}
+
+// Each change in the plan window and the year's plan is written at once; the next-bell line
+// and the record follow each.
+void TForm1::Plans1Click() {
+  Guard(this, [this] {
+    if (planWindow_ == nullptr) {
+      planWindow_ = new DayPlanWindow(
+          DayPlanWindowParts{
+              calendar_, parts_.settingsPath, [this] { return previewSchedule(); }, parts_.prompts,
+              [this] {
+                record().record(text::record::kFile,
+                                "日課表を保存しました: " + PlanFilePath(parts_.settingsPath));
+                if (nextBellLine_ != nullptr)
+                  updateNextBell();
+              },
+              [this] { YearPlan1Click(); }},
+          this);
+    }
+    planWindow_->refresh();
+    planWindow_->exec();
+  });
+}
+
+void TForm1::YearPlan1Click() {
+  Guard(this, [this] {
+    if (yearDialog_ == nullptr) {
+      yearDialog_ = new YearDialog(
+          YearDialogParts{calendar_, data_.holidayList, parts_.settingsPath,
+                          [this] { return previewSchedule(); },
+                          [this] {
+                            const CurrentClock now = BreakDown(parts_.clock.now().localSeconds);
+                            return CivilDate{now.year, now.month, now.day};
+                          },
+                          parts_.prompts, parts_.fileDialogs,
+                          [this] {
+                            record().record(text::record::kFile,
+                                            "学校カレンダーを保存しました: " + parts_.settingsPath);
+                            if (nextBellLine_ != nullptr)
+                              updateNextBell();
+                          }},
+          this);
+    }
+    yearDialog_->refresh();
+    yearDialog_->exec();
   });
 }
 

@@ -40,6 +40,8 @@ class TForm4;
 class SchoolCalendarDialog;
 class RecordWindow;
 class DayFileChooser;
+class DayPlanWindow;
+class YearDialog;
 
 // Everything the main window works with from outside; main builds the real ones, tests build
 // fakes. All must outlive the window.
@@ -103,6 +105,8 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   void NextBell1Click();
   void Record1Click();    // the "動作記録" window
   void Calendar1Click();  // the school calendar dialog
+  void Plans1Click();     // the plan window "日課表"
+  void YearPlan1Click();  // the year's plan, from the plan window or the calendar dialog
   const SchoolCalendar& calendar() const { return calendar_; }
   // The desktop session ends: the pages go to "dorrel.dat" without a question. A failure is
   // recorded, not shown: nobody is there to read a box.
@@ -198,6 +202,8 @@ class TForm1 : public QMainWindow, public MainView, public PageTexts {
   TForm4* form4_ = nullptr;
   SchoolCalendarDialog* calendarDialog_ = nullptr;  // made when first opened, as is the next
   RecordWindow* recordWindow_ = nullptr;
+  DayPlanWindow* planWindow_ = nullptr;  // made when first opened, as is the next
+  YearDialog* yearDialog_ = nullptr;
   std::unique_ptr<DayFileChooser> ownDayChooser_;
 };
 

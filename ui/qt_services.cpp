@@ -259,6 +259,29 @@ std::optional<std::string> QtFileDialogs::saveSchedule(const std::string& curren
   return QDir::toNativeSeparators(dialog.selectedFiles().constFirst()).toStdString();
 }
 
+std::optional<std::string> QtFileDialogs::openCsv() {
+  QFileDialog dialog(ParentOf(parent_), QStringLiteral("取り込むファイルを指定してください"),
+                     QString(), QtFilter("CSV|*.csv|すべてのファイル|*"));
+  UseOwnWidgets(dialog);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return {};
+  return QDir::toNativeSeparators(dialog.selectedFiles().constFirst()).toStdString();
+}
+
+std::optional<std::string> QtFileDialogs::saveCsv(const std::string& suggested) {
+  QFileDialog dialog(ParentOf(parent_), QStringLiteral("書き出すファイルを指定してください"),
+                     QString(), QtFilter("CSV|*.csv"));
+  UseOwnWidgets(dialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("csv"));
+  dialog.selectFile(QString::fromStdString(suggested));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return {};
+  return QDir::toNativeSeparators(dialog.selectedFiles().constFirst()).toStdString();
+}
+
 std::optional<std::string> QtSoundFileChooser::chooseSoundFile(QWidget* parent) {
   QFileDialog dialog(parent, QStringLiteral("サウンドファイルを指定してください"),
                      QDir::currentPath(),

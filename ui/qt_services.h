@@ -80,6 +80,8 @@ class QtFileDialogs : public FileDialogs {
   explicit QtFileDialogs(std::function<QWidget*()> parent = {});
   std::optional<std::string> openSchedule() override;
   std::optional<std::string> saveSchedule(const std::string& currentFile) override;
+  std::optional<std::string> openCsv() override;
+  std::optional<std::string> saveCsv(const std::string& suggested) override;
 
  private:
   std::function<QWidget*()> parent_;

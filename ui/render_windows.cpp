@@ -1,18 +1,24 @@
-// Renders the four windows to PNG files so that a person can compare them with the layouts:
+// Renders the four windows, the plan window and the year's plan to PNG files so that a person can
+// compare them with the layouts:
 //   tollvane-render-windows FOLDER
 // Runs on any Qt platform; scripts/render-windows uses the offscreen one with the real fonts.
 #include <QDir>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
+#include <fstream>
 
+#include "calendar/school_calendar.h"
 #include "engine/local_time.h"
+#include "plans/plan_file.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
+#include "ui/day_plan_window.h"
 #include "ui/guard.h"
 #include "ui/qt_services.h"
+#include "ui/year_dialog.h"
 
 namespace {
 
@@ -113,5 +119,34 @@ int main(int argc, char** argv) {
   ok = Save(form1.form2(), folder, "TForm2.png") && ok;
   ok = Save(form1.form3(), folder, "TForm3.png") && ok;
   ok = Save(form1.form4(), folder, "TForm4.png") && ok;
+
+  // A school's plans and a year of assignments, beside a settings file of their own.
+  const std::string planned = QDir(folder).filePath(QStringLiteral("plans.INI")).toStdString();
+  std::ofstream(PlanFilePath(planned))
+      << "[短縮日課]\n8:30 1\n9:15 2\n10:05 2\n10:55 2\n11:45 2\n12:20 3\n"
+         "[テスト日課]\n8:40 1\n9:30 2\n10:30 2\n11:30 3\n[ノーチャイム]\n";
+  std::ofstream(planned) << "[CALENDAR]\r\nNationalHolidays=1\r\n"
+                            "Closed1=2026/07/21-2026/08/31 夏休み\r\n"
+                            "Closed2=2026/12/25-2027/01/07 冬休み\r\n"
+                            "Closed3=2027/03/25-2027/03/31 春休み\r\n"
+                            "Plan1=2026/07/01-2026/07/03 テスト日課\r\n"
+                            "Plan2=2026/07/20 短縮日課\r\n"
+                            "Plan3=2026/12/24 短縮日課\r\n"
+                            "Plan4=2027/02/15-2027/02/17 テスト日課\r\n"
+                            "Plan5=2026/12/28 ノーチャイム\r\n"
+                            "Swap1=2027/03/01 金\r\n"
+                            "Extra1=2026/12/10 10:35 2\r\n";
+  SchoolCalendar calendar = ReadSchoolCalendar(planned).calendar;
+  const auto pages = [&form1] { return form1.data().weekSchedule; };
+  DayPlanWindow plans(DayPlanWindowParts{calendar, planned, pages, prompts, {}, [] {}});
+  plans.refresh();
+  ok = Save(&plans, folder, "DayPlanWindow.png") && ok;
+  YearDialog year(YearDialogParts{calendar, form1.data().holidayList, planned, pages,
+                                  [] {
+                                    return CivilDate{2026, 12, 10};
+                                  },
+                                  prompts, dialogs});
+  year.refresh();
+  ok = Save(&year, folder, "YearDialog.png") && ok;
   return ok ? 0 : 1;
 }

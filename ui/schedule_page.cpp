@@ -19,12 +19,6 @@ constexpr int kColumnX[2][3] = {{26, 82, 138}, {232, 288, 344}};
 constexpr int kWidths[3] = {57, 57, 49};
 const char* const kKinds[3] = {"ji", "fu", "snd"};
 
-// Rows come in pairs: 36, 55, 84, 103, ...
-int RowTop(int slot) {
-  const int r = (slot - 1) % 12;
-  return 36 + 48 * (r / 2) + 19 * (r % 2);
-}
-
 QStringList Items(int kind) {
   QStringList items;
   if (kind == 0) {
@@ -48,6 +42,30 @@ QLabel* AddLabel(QWidget* parent, const QString& text, int x, int y) {
 }
 
 }  // namespace
+
+// Rows come in pairs: 36, 55, 84, 103, ...
+int SlotRowTop(int row) {
+  const int r = (row - 1) % 12;
+  return 36 + 48 * (r / 2) + 19 * (r % 2);
+}
+
+QComboBox* MakeSlotDropDown(QWidget* parent, int kind) {
+  auto* box = new DropDown(parent);
+  box->setEditable(true);
+  // Typed text is the value: no completion that could turn "1" into "10", and Enter must
+  // not add what was typed to the item list.
+  box->setCompleter(nullptr);
+  box->setInsertPolicy(QComboBox::NoInsert);
+  box->addItems(Items(kind));
+  box->setMaxVisibleItems(12);
+  if (kind == 2) {
+    box->setCurrentIndex(0);  // "1"
+  } else {
+    box->setCurrentIndex(-1);
+    box->setEditText(QString());
+  }
+  return box;
+}
 
 SchedulePage::SchedulePage(const QString& prefix, const QString& heading, QWidget* parent)
     : QWidget(parent) {
@@ -75,23 +93,10 @@ SchedulePage::SchedulePage(const QString& prefix, const QString& heading, QWidge
   for (int slot = 1; slot <= kSlots; ++slot) {
     const int column = slot <= 12 ? 0 : 1;
     for (int kind = 0; kind < 3; ++kind) {
-      auto* box = new DropDown(panel);
+      QComboBox* box = MakeSlotDropDown(panel, kind);
       box->setObjectName(prefix + QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0')) +
                          QLatin1String(kKinds[kind]));
-      box->setEditable(true);
-      // Typed text is the value: no completion that could turn "1" into "10", and Enter must
-      // not add what was typed to the item list.
-      box->setCompleter(nullptr);
-      box->setInsertPolicy(QComboBox::NoInsert);
-      box->addItems(Items(kind));
-      box->setMaxVisibleItems(12);
-      if (kind == 2) {
-        box->setCurrentIndex(0);  // "1"
-      } else {
-        box->setCurrentIndex(-1);
-        box->setEditText(QString());
-      }
-      box->setGeometry(kColumnX[column][kind], RowTop(slot), kWidths[kind], kDropDownHeight);
+      box->setGeometry(kColumnX[column][kind], SlotRowTop(slot), kWidths[kind], kDropDownHeight);
       if (previous != nullptr)
         QWidget::setTabOrder(previous, box);
       previous = box;

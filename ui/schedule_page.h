@@ -10,6 +10,12 @@ class QComboBox;
 
 namespace tollvane {
 
+// One of a slot's editable drop-downs (kind 0 hour, 1 minute, 2 sound number) as the pages
+// build them, unnamed and unplaced; the plan window's slots are the same controls.
+QComboBox* MakeSlotDropDown(QWidget* parent, int kind);
+// The top of the row'th slot (1-based) of a column of twelve: rows come in pairs.
+int SlotRowTop(int row);
+
 class SchedulePage : public QWidget {
   Q_OBJECT
  public:

@@ -13,6 +13,7 @@
 
 #include "calendar/calendar_edit.h"
 #include "calendar/day_import.h"
+#include "calendar/plan_edit.h"
 #include "engine/texts.h"
 #include "ui/guard.h"
 #include "ui/qt_services.h"
@@ -50,6 +51,11 @@ QString Q(const char* text) {
 }
 
 namespace t = text::window;
+
+bool HasDayPlans(const SchoolCalendar& calendar) {
+  return !calendar.plans.plans.empty() || !calendar.assignments.empty() ||
+         !calendar.assignments.unreadable.empty() || !calendar.planFileError.empty();
+}
 
 }  // namespace
 
@@ -142,6 +148,12 @@ SchoolCalendarDialog::SchoolCalendarDialog(CalendarDialogParts parts, QWidget* p
 
   auto* close = MakeButton(this, QStringLiteral("Button7"), Q(t::kCloseButton), {519, 412, 73, 25});
   connect(close, &QPushButton::clicked, this, [this] { Button7Click(); });
+  if (p_.openYear) {
+    yearPlan_ = MakeButton(this, QStringLiteral("YearPlan"), QStringLiteral("年間予定..."),
+                           {415, 412, 97, 25});
+    connect(yearPlan_, &QPushButton::clicked, this, [this] { YearPlanClick(); });
+    yearPlan_->hide();
+  }
 }
 
 void SchoolCalendarDialog::refresh() {
@@ -155,6 +167,8 @@ void SchoolCalendarDialog::refresh() {
       listBox2_->addItem(Q(FormatNamedDay(day)));
     label1_->setText(Q(t::kImportedCount).arg(p_.calendar.importedDays.size()));
     label1_->adjustSize();
+    if (yearPlan_ != nullptr)
+      yearPlan_->setVisible(HasDayPlans(p_.calendar));
     refreshPreview();
   });
 }
@@ -267,6 +281,11 @@ void SchoolCalendarDialog::Button6Click() {
 
 void SchoolCalendarDialog::Button7Click() {
   accept();
+}
+
+void SchoolCalendarDialog::YearPlanClick() {
+  Guard(this, [this] { p_.openYear(); });
+  refresh();
 }
 
 }  // namespace tollvane

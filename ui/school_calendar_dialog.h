@@ -18,6 +18,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 class QTreeWidget;
 
 namespace tollvane {
@@ -51,6 +52,9 @@ struct CalendarDialogParts {
   std::function<CivilDate()> today;
   DayFileChooser& chooser;
   Prompts& prompts;
+  // Opens the year's plan; null: no button. The button shows only once plans or date
+  // assignments exist, so a calendar without them looks as it always did.
+  std::function<void()> openYear = {};
 };
 
 class SchoolCalendarDialog : public QDialog {
@@ -69,6 +73,7 @@ class SchoolCalendarDialog : public QDialog {
   void Button5Click();    // import a CSV or iCalendar file
   void Button6Click();    // clear the imported days
   void Button7Click();    // close
+  void YearPlanClick();   // the year's plan, then the calendar afresh
 
  private:
   void refreshPreview();
@@ -85,6 +90,7 @@ class SchoolCalendarDialog : public QDialog {
   QLineEdit* edit5_ = nullptr;        // name
   QLabel* label1_ = nullptr;          // imported days count
   QTreeWidget* listView1_ = nullptr;  // preview
+  QPushButton* yearPlan_ = nullptr;
 };
 
 }  // namespace tollvane

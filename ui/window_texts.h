@@ -12,8 +12,9 @@ inline constexpr const char* kAutoArmItem = "起動時に自動で開始(&U)";
 inline constexpr const char* kAutostartItem = "ログイン時に起動(&L)";
 inline constexpr const char* kNextBellItem = "次のチャイムを表示(&N)";
 inline constexpr const char* kRecordItem = "動作記録(&R)";
+inline constexpr const char* kPlansItem = "日課表(&P)";
 inline constexpr const char* kMenuItems[] = {kCalendarItem, kAutoArmItem, kAutostartItem,
-                                             kNextBellItem, kRecordItem};
+                                             kNextBellItem, kRecordItem,  kPlansItem};
 
 // The school calendar dialog.
 inline constexpr const char* kCalendarTitle = "学校カレンダー";

@@ -12,6 +12,11 @@
 #                       (Coming of Age Day) stays silent and rings on Tuesday 2027-01-12.
 #           nohid       AutoArm=1 with a HID library the loader refuses: its message waits for
 #                       nobody, the start arms and the 8:30 chime plays by sound alone.
+#           plans       AutoArm=1, one run over four faked days in February 2027 (the clock is
+#                       moved on between them): a 短縮日課 at 8:29 rings instead of the common
+#                       8:30, a Tuesday swapped to Saturday rings Saturday's 8:29 only, an
+#                       extra 8:31 rings after a Wednesday's own 8:30, a ノーチャイム Thursday
+#                       stays silent; the bell record names the plan, the swap and the extra.
 # Exit 0 passed, 1 failed, 77 skipped (something the run needs is missing here).
 set -euo pipefail
 
@@ -73,15 +78,23 @@ gst-launch-1.0 -q audiotestsrc num-buffers=43 samplesperbuffer=1024 freq=880 \
 {
   printf '[SOUND]\r\nItem1=chime.wav\r\n[OPTION]\r\nAutoArm=1\r\n'
   [ "$scenario" = holiday ] && printf '[CALENDAR]\r\nNationalHolidays=1\r\n'
+  [ "$scenario" = plans ] &&
+    printf '[CALENDAR]\r\nPlan1=%s\r\nSwap1=%s\r\nExtra1=%s\r\nPlan2=%s\r\n' \
+      "2027/02/15 短縮日課" "2027/02/16 土" "2027/02/17 8:31 1" "2027/02/18 ノーチャイム"
+  true
 } >"$work/bin/tollvane.INI"
-# dorrel.dat: the common timetable's slot 1 at 8:30 with sound 1, every other slot reset.
-python3 - "$work/school/dorrel.dat" <<'EOF'
+[ "$scenario" = plans ] && printf '[短縮日課]\n8:29 1\n\n[ノーチャイム]\n' >"$work/bin/tollvane.plans"
+# dorrel.dat: the common timetable's slot 1 at 8:30 with sound 1 (and for the plans, Saturday's
+# slot 1 at 8:29), every other slot reset.
+python3 - "$work/school/dorrel.dat" "$scenario" <<'EOF'
 import sys
 lines = []
 for timetable in (8, 1, 2, 3, 4, 5, 6, 7):
     for slot in range(24):
         first = timetable == 8 and slot == 0
-        lines += [timetable, 8 if first else 0, 30 if first else 0, 1]
+        saturday = timetable == 7 and slot == 0 and sys.argv[2] == "plans"
+        lines += [timetable, 8 if first or saturday else 0,
+                  30 if first else 29 if saturday else 0, 1]
 open(sys.argv[1], "w", newline="").write("".join(f"{n}\r\n" for n in lines))
 EOF
 
@@ -102,6 +115,40 @@ run_program() {
   local pid=$!
   sleep "$seconds"
   kill -TERM "$pid" 2>/dev/null || fail "the program ended by itself"
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -KILL "$pid"
+    fail "the program did not end after SIGTERM"
+  fi
+  wait "$pid" || true
+}
+
+# One run over several faked moments, given as pairs "MOMENT SECONDS": the clock is set to each
+# moment in turn (libfaketime reads its file again) and runs on for the seconds given. A jump
+# this far forward is handled as its current second alone, so nothing in between rings.
+run_timeline() {
+  local log=$1
+  shift
+  local stamp=$work/faked-time
+  echo "@$1" >"$stamp"
+  (
+    cd "$work/school"
+    ASAN_OPTIONS=verify_asan_link_order=0${ASAN_OPTIONS:+:$ASAN_OPTIONS} \
+      FAKETIME_TIMESTAMP_FILE=$stamp FAKETIME_NO_CACHE=1 FAKETIME_DONT_FAKE_MONOTONIC=1 \
+      LD_PRELOAD=$faketime_lib TZ=UTC LD_LIBRARY_PATH=$simboard TOLLVANE_SIMBOARD_LOG=$log \
+      QT_QPA_PLATFORM=offscreen exec "$work/bin/tollvane"
+  ) >>"$work/program.log" 2>&1 &
+  local pid=$!
+  while [ $# -gt 0 ]; do
+    echo "@$1" >"$stamp"
+    sleep "$2"
+    kill -0 "$pid" 2>/dev/null || fail "the program ended by itself"
+    shift 2
+  done
+  kill -TERM "$pid"
   for _ in $(seq 100); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
@@ -191,9 +238,35 @@ EOF
     run_program "2027-01-05 08:29:54" 14 "$work/board.log"
     grep -rq "Error at Load" "$work/state/tollvane" 2>/dev/null ||
       fail "the library's message is not in the record"
-    grep -rq "起動時に自動で開始" "$work/state/tollvane" ||
+    grep -rq "起動時に自動で" "$work/state/tollvane" ||
       fail "the start did not arm: something waited for OK"
-    grep -rq "音1 長さ" "$work/state/tollvane" || fail "the 8:30 chime did not play"
+    grep -rqE "音1 .* を鳴らします" "$work/state/tollvane" || fail "the 8:30 chime did not play"
+  plans)
+    run_timeline "$work/board.log" \
+      "2027-02-15 08:28:56" 13 "2027-02-15 08:29:57" 5 \
+      "2027-02-16 08:28:56" 13 "2027-02-16 08:29:57" 5 \
+      "2027-02-17 08:29:56" 13 "2027-02-17 08:30:56" 13 \
+      "2027-02-18 08:29:57" 5
+    got=$(signals "$work/board.log")
+    echo "board: $got"
+    python3 - "$got" <<'EOF' || fail "the planned days did not ring as assigned"
+import sys, datetime
+ons = [float(t) for kind, t in (e.split("@") for e in sys.argv[1].split()) if kind == "on"]
+# Each bell's minute as the faked clock showed it (two reports make one signal), at :00.
+at = [datetime.datetime.fromtimestamp(t, datetime.timezone.utc) for t in ons]
+rang = sorted({a.strftime("%m/%d %H:%M") for a in at})
+assert rang == ["02/15 08:29", "02/16 08:29", "02/17 08:30", "02/17 08:31"], rang
+assert all(a.second == 0 for a in at), at
+# Each bell ends with the output off, before the clock is moved on.
+offs = [float(t) for kind, t in (e.split("@") for e in sys.argv[1].split()) if kind == "off"]
+for t in ons:
+    assert any(t < off < t + 10 for off in offs), ("output left on", t)
+EOF
+    record=$(cat "$work"/state/tollvane/* 2>/dev/null || true)
+    grep -E "短縮日課|土曜日|臨時|ノーチャイム" <<<"$record" | cut -c1-160
+    for name in 短縮日課 土曜日のチャイム 臨時 ノーチャイム; do
+      grep -q "$name" <<<"$record" || fail "the bell record does not name $name"
+    done
     ;;
   *)
     echo "unknown scenario $scenario" >&2

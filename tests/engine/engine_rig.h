@@ -21,7 +21,14 @@ class TickView : public RecordingView {
 };
 
 struct EngineRig {
-  EngineRig() {
+  EngineRig() { Fill(); }
+  // With a day rule and a record, as the main window wires them.
+  EngineRig(const DayRule* dayRule, Recorder* recorder)
+      : engine{{data, clock, board, player, timer1, timer2, prompts, view, pages, nullptr, recorder,
+                nullptr, nullptr, dayRule}} {
+    Fill();
+  }
+  void Fill() {
     ResetWeekSchedule(data.weekSchedule);
     data.soundTable[1] = "chime.wav";
     data.soundTable[2] = "gong.mp3";

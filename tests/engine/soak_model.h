@@ -131,6 +131,36 @@ struct Counters {
   int64_t bellEnds = 0;         // Timer1 or the player's end switched a bell off
   int64_t handledSeconds = 0;
   int64_t openErrors = 0;
+  int64_t plannedBellSteps = 0;  // :00 and :05 steps of bells an assignment decided
+};
+
+// The day plans as the school calendar states them, for the model to apply on its own:
+// - a plan entry covers its days; where entries overlap the later one counts, and an entry
+//   naming a plan that does not exist counts as none;
+// - on a date with a plan, the plan's bells ring; else with a swap, the armed pages of that
+//   weekday (the common page too when it is Monday to Friday); else the date's own pages;
+//   the date's extra bells ring on top; where several share a minute, the last of them in
+//   that order (by time, stably) is the one that rings;
+// - a date with any of these is a school day, but the holiday list still silences it; a
+//   plan without bells and no extras is silent all day, like a holiday;
+// - 00:00 always rings the pages (that is, nothing, and the nightly output-off).
+struct PlanEntry {
+  int64_t firstDay = 0, lastDay = 0;  // day numbers
+  int plan = -1;                      // index into plans; -1: a name no plan has
+};
+struct SwapEntry {
+  int64_t dayNumber = 0;
+  int weekday = 0;
+};
+struct ExtraEntry {
+  int64_t dayNumber = 0;
+  Slot bell;
+};
+struct DayPlans {
+  std::vector<std::vector<Slot>> plans;
+  std::vector<PlanEntry> entries;
+  std::vector<SwapEntry> swaps;
+  std::vector<ExtraEntry> extras;
 };
 
 class Model {
@@ -138,6 +168,7 @@ class Model {
   explicit Model(const SoundPool& pool) : pool_(pool) {
     soundOf.fill(0);
     holidays.fill({0, 0});
+    assigned_.reserve(1024);  // before the first day, so the soak's allocation count holds
   }
 
   // ---- inputs the soak keeps in step with the program's data
@@ -149,6 +180,7 @@ class Model {
   std::array<int, kSoundTableSize> soundOf;  // pool index per sound number; 0 = empty
   int32_t holidayCount = 0;
   std::array<std::array<int32_t, 2>, kHolidayCapacity + 1> holidays;
+  DayPlans dayPlans;
 
   // ---- observable state
   bool armed = false;
@@ -210,14 +242,69 @@ class Model {
     return true;
   }
 
-  bool Suppressed() const {
+  bool HolidayListed() const {
     const int32_t count = std::min<int32_t>(holidayCount, kHolidayCapacity);
     for (int32_t n = 1; n <= count; ++n) {
       if (holidays[n][0] == cal.month && holidays[n][1] == cal.day) {
         return true;
       }
     }
-    return hour == 0 && minute == 0;
+    return false;
+  }
+  bool Suppressed() const { return HolidayListed() || NoChimeDay() || (hour == 0 && minute == 0); }
+
+  // ---- day plans
+  int PlanOfDay() const {
+    int plan = -1;
+    for (const PlanEntry& e : dayPlans.entries) {
+      if (e.firstDay <= calDay_ && calDay_ <= e.lastDay) {
+        plan = e.plan;  // the later entry counts
+      }
+    }
+    return plan;
+  }
+  bool HasExtras() const {
+    return std::any_of(dayPlans.extras.begin(), dayPlans.extras.end(),
+                       [&](const ExtraEntry& e) { return e.dayNumber == calDay_; });
+  }
+  bool NoChimeDay() const {
+    const int plan = PlanOfDay();
+    return plan >= 0 && dayPlans.plans[static_cast<size_t>(plan)].empty() && !HasExtras();
+  }
+  // The bells of a date an assignment decides, or false for a date that rings its pages.
+  bool AssignedBells(std::vector<Slot>& bells) const {
+    bells.clear();
+    const int plan = PlanOfDay();
+    int swap = 0;
+    for (const SwapEntry& e : dayPlans.swaps) {
+      if (e.dayNumber == calDay_) {
+        swap = e.weekday;
+      }
+    }
+    const bool extras = HasExtras();
+    if (plan < 0 && swap == 0 && !extras) {
+      return false;
+    }
+    const auto pagesOf = [&](int weekday) {
+      if (weekday >= 2 && weekday <= 6) {
+        bells.insert(bells.end(), week[kCommon - 1].begin(), week[kCommon - 1].end());
+      }
+      bells.insert(bells.end(), week[weekday - 1].begin(), week[weekday - 1].end());
+    };
+    if (plan >= 0) {
+      bells = dayPlans.plans[static_cast<size_t>(plan)];
+    } else {
+      pagesOf(swap != 0 ? swap : cal.weekday);
+    }
+    for (const ExtraEntry& e : dayPlans.extras) {
+      if (e.dayNumber == calDay_) {
+        bells.push_back(e.bell);
+      }
+    }
+    std::stable_sort(bells.begin(), bells.end(), [](const Slot& a, const Slot& b) {
+      return a.hour * 60 + a.minute < b.hour * 60 + b.minute;
+    });
+    return true;
   }
 
   // ---- bell signal
@@ -481,13 +568,31 @@ class Model {
     if (second != 0 && second != 5) {
       return true;
     }
+    if (!(hour == 0 && minute == 0) && !HolidayListed() && !NoChimeDay() &&
+        AssignedBells(assigned_)) {
+      // One bell a minute: the last of those sharing it.
+      const Slot* ringing = nullptr;
+      for (const Slot& bell : assigned_) {
+        if (bell.hour == hour && bell.minute == minute) {
+          ringing = &bell;
+        }
+      }
+      if (ringing == nullptr) {
+        return true;
+      }
+      ++counters.plannedBellSteps;
+      const Table one{*ringing};
+      return RingSlots(one, 1);
+    }
     if (cal.weekday >= 2 && cal.weekday <= 6 && !Ring(kCommon)) {
       return false;
     }
     return Ring(cal.weekday);
   }
-  bool Ring(int timetable) {
-    for (const Slot& slot : week[timetable - 1]) {
+  bool Ring(int timetable) { return RingSlots(week[timetable - 1], kSlots); }
+  bool RingSlots(const Table& slots, int count) {
+    for (int n = 0; n < count; ++n) {
+      const Slot& slot = slots[static_cast<size_t>(n)];
       if (slot.hour != hour || slot.minute != minute) {
         continue;
       }
@@ -512,6 +617,7 @@ class Model {
   bool hasLast_ = false;
   int64_t last_ = 0;
   int64_t calDay_ = INT64_MIN;
+  std::vector<Slot> assigned_;
 };
 
 }  // namespace tollvane::testing::soak

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar/day_rule.h"
 #include "engine/bell_engine.h"
 #include "engine/editor_commands.h"
 #include "engine/local_time.h"
@@ -163,6 +164,7 @@ class Soak {
   void WriteBadText(int timetable, int slot);
   std::string WriteScheduleFile(bool broken);
   void RandomHolidays();
+  void RandomDayPlans(int64_t startDay);
   void SetSoundEntry(int number, int poolIndex);
 
   Action PickAction();
@@ -201,7 +203,10 @@ class Soak {
   SoakView view_;
   MapPageTexts pages_;
   SoakDialogs dialogs_;
-  BellEngine engine_{{data_, clock_, board_, player_, timer1_, timer2_, prompts_, view_, pages_}};
+  SchoolCalendar calendar_;
+  CalendarDayRule dayRule_{calendar_};
+  BellEngine engine_{{data_, clock_, board_, player_, timer1_, timer2_, prompts_, view_, pages_,
+                      nullptr, nullptr, nullptr, nullptr, &dayRule_}};
   EditorCommands editor_{{data_, pages_, view_, prompts_, dialogs_, board_, clock_}};
   Model model_{pool_};
 
@@ -256,6 +261,7 @@ void Soak::SetUp() {
   SetSoundEntry(Uniform(2, 10), 5);  // one registered file that cannot be opened
   SetSoundEntry(Uniform(2, 10), 0);  // and one number left unregistered
   RandomHolidays();
+  RandomDayPlans(startDay);
   Check('A', true, true);
   nextTickAt_ = MillisecondsToNextTick(clock_.now(), kTickSlackMs);
   nextActionAt_ = 2000;
@@ -364,6 +370,69 @@ std::string Soak::WriteScheduleFile(bool broken) {
   const std::string path = folder_.file("schedule" + std::to_string(fileCounter_++ % 4) + ".txt");
   WriteBytes(path, bytes);
   return path;
+}
+
+// A few plans, and assignments on days of the first weeks and later, as a school sets them up
+// once: the calendar for the engine, the same entries for the model to judge on its own.
+void Soak::RandomDayPlans(int64_t startDay) {
+  const auto randomBell = [&] {
+    const auto& popular = popularTimes_[static_cast<size_t>(Uniform(0, 11))];
+    return Chance(0.6) ? Slot{popular[0], popular[1], Uniform(1, 10)}
+                       : Slot{Uniform(0, 23), Uniform(0, 59), Uniform(1, 10)};
+  };
+  const int planCount = 3;
+  for (int p = 0; p < planCount; ++p) {
+    DayPlan plan{"日課" + std::to_string(p), {}};
+    std::vector<Slot> bells;
+    const int count = p == 1 ? 0 : p == 2 ? kMaxPlanBells : Uniform(1, 12);  // 1: ノーチャイム
+    while (static_cast<int>(bells.size()) < count) {
+      const Slot bell = randomBell();
+      if (bell.hour == 0 && bell.minute == 0) {
+        continue;  // never rings, and no plan may hold it
+      }
+      bells.push_back(bell);
+      plan.bells.push_back({bell.hour, bell.minute, bell.sound});
+    }
+    calendar_.plans.plans.push_back(std::move(plan));
+    model_.dayPlans.plans.push_back(std::move(bells));
+  }
+  // The first two days hold a plan, a swap and extras, so that every path of the assigned days
+  // has run before the soak measures its memory after the first day; the rest fall later.
+  const auto someDay = [&] { return startDay + (Chance(0.7) ? Uniform(2, 30) : Uniform(31, 400)); };
+  const auto addPlan = [&](int64_t first, int64_t last, int plan) {
+    calendar_.assignments.planDays.push_back(
+        {CivilFromDays(first), CivilFromDays(last),
+         plan < 0 ? "ない日課" : "日課" + std::to_string(plan)});
+    model_.dayPlans.entries.push_back({first, last, plan});
+  };
+  const auto addSwap = [&](int64_t day, int weekday) {
+    calendar_.assignments.swaps.push_back({CivilFromDays(day), weekday});
+    model_.dayPlans.swaps.push_back({day, weekday});
+  };
+  const auto addExtra = [&](int64_t day) {
+    Slot bell = randomBell();
+    if (bell.hour == 0 && bell.minute == 0) {
+      bell.minute = 1;
+    }
+    calendar_.assignments.extraBells.push_back(
+        {CivilFromDays(day), {bell.hour, bell.minute, bell.sound}});
+    model_.dayPlans.extras.push_back({day, bell});
+  };
+  addPlan(startDay, startDay, 2);
+  addExtra(startDay);
+  addSwap(startDay + 1, Uniform(2, 6));
+  addExtra(startDay + 1);
+  for (int i = 0; i < 12; ++i) {
+    const int64_t first = someDay();
+    addPlan(first, first + (Chance(0.7) ? 0 : Uniform(1, 4)),
+            Chance(0.1) ? -1 : Uniform(0, planCount - 1));
+  }
+  for (int i = 0; i < 8; ++i) {
+    addSwap(someDay(), Uniform(1, 7));
+  }
+  for (int i = 0; i < 12; ++i) {
+    addExtra(someDay());
+  }
 }
 
 void Soak::RandomHolidays() {
@@ -960,6 +1029,10 @@ TEST(Soak, BellsFollowTheRulesThroughMonthsOfRandomSchedulesAndOperators) {
               soak.engineErrors, wallSeconds);
   ASSERT_TRUE(failure.empty()) << failure << "  rerun with TOLLVANE_SOAK_SEED=" << seed;
   EXPECT_GT(c.bellsOn, days) << "the soak rang too few bells to mean anything";
+  std::printf("%" PRId64 " steps of bells from day plans, swaps and extras\n", c.plannedBellSteps);
+  if (days > 30) {
+    EXPECT_GT(c.plannedBellSteps, 0) << "no assigned day rang; TOLLVANE_SOAK_SEED=" << seed;
+  }
 #ifndef TOLLVANE_SOAK_ASAN
   if (days > 1) {
     std::printf(

@@ -87,6 +87,11 @@ class ScriptedFileDialogs : public FileDialogs {
     saveInitial.push_back(currentFile);
     return take();
   }
+  std::optional<std::string> openCsv() override { return take(); }
+  std::optional<std::string> saveCsv(const std::string& suggested) override {
+    saveInitial.push_back(suggested);
+    return take();
+  }
   std::deque<std::optional<std::string>> answers;
   std::vector<std::string> saveInitial;
 

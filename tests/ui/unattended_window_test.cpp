@@ -81,7 +81,7 @@ TEST_F(UnattendedWindow, WithTheOptionsOffTheWindowIsAsItWas) {
       names << action->objectName();
   }
   EXPECT_EQ(names, (QStringList{"sndchk", "N2", "Calendar1", "AutoArm1", "Autostart1", "NextBell1",
-                                "Record1"}));
+                                "Record1", "Plans1"}));
   EXPECT_FALSE(form->findChild<QAction*>(QStringLiteral("AutoArm1"))->isChecked());
   EXPECT_FALSE(form->findChild<QAction*>(QStringLiteral("NextBell1"))->isChecked());
 }

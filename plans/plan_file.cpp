@@ -1,0 +1,165 @@
+#include "plans/plan_file.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "fileio/file_io.h"
+#include "schedule/text_encoding.h"
+#include "settings/settings_location.h"
+
+namespace tollvane {
+namespace {
+
+constexpr const char* kHeader =
+    "# Tollvane 日課表 (UTF-8)\n"
+    "# [日課の名前] の行に続けて、チャイムを1行に1つ「時:分 音」で書きます (例: 8:30 1)。\n"
+    "# チャイムのない日課はノーチャイムの日です。\n";
+
+PlanFileReading Damaged(std::string error) {
+  PlanFileReading reading;
+  reading.status = PlanFileReading::Status::kDamaged;
+  reading.error = std::move(error);
+  return reading;
+}
+
+}  // namespace
+
+std::string PlanFilePath(const std::string& settingsPath) {
+  return BesideSettings(settingsPath, ".plans");
+}
+
+PlanFileReading ParsePlanFile(std::string_view bytes, std::string_view fileName) {
+  const auto lineError = [&](int line, const std::string& what) {
+    return Damaged(std::string(fileName) + " の " + std::to_string(line) + "行目: " + what);
+  };
+  if (bytes.size() > kMaxPlanFileBytes) {
+    return Damaged(std::string(fileName) + " が大きすぎるため、読み込めません。");
+  }
+  if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+    bytes.remove_prefix(kUtf8Bom.size());
+  }
+  PlanFileReading reading;
+  PlanBook& book = reading.book;
+  std::set<std::string> names;
+  std::size_t start = 0;
+  for (int lineNumber = 1; start < bytes.size(); ++lineNumber) {
+    if (lineNumber > kMaxPlanFileLines) {
+      return Damaged(std::string(fileName) + " の行が多すぎるため、読み込めません (" +
+                     std::to_string(kMaxPlanFileLines) + "行まで)。");
+    }
+    std::size_t end = bytes.find('\n', start);
+    if (end == std::string_view::npos) {
+      end = bytes.size();
+    }
+    const std::string_view raw = bytes.substr(start, end - start);
+    start = end + 1;
+    if (!IsValidUtf8(raw) || raw.find('\0') != std::string_view::npos) {
+      return lineError(lineNumber, "読み取れない文字があります (UTF-8 ではありません)。");
+    }
+    const std::string_view line = Trim(raw);
+    if (line.empty() || line.front() == '#') {
+      continue;
+    }
+    if (line.front() == '[') {
+      if (line.back() != ']' || line.size() < 2) {
+        return lineError(lineNumber, "日課の名前の行は「[名前]」の形で書いてください。");
+      }
+      const std::string name = NormalizedPlanName(line.substr(1, line.size() - 2));
+      if (std::string problem = PlanNameProblem(name); !problem.empty()) {
+        return lineError(lineNumber, problem);
+      }
+      if (!names.insert(name).second) {
+        return lineError(lineNumber, "同じ名前の日課「" + name + "」がすでにあります。");
+      }
+      if (book.plans.size() >= static_cast<std::size_t>(kMaxPlans)) {
+        return lineError(lineNumber, "日課は" + std::to_string(kMaxPlans) + "件までです。");
+      }
+      book.plans.push_back({name, {}});
+      continue;
+    }
+    const std::optional<PlanBell> bell = ParsePlanBellLine(line);
+    if (!bell) {
+      return lineError(lineNumber, "チャイムは「8:30 1」のように時:分と音で書いてください (" +
+                                       std::string(line) + ")。");
+    }
+    if (book.plans.empty()) {
+      return lineError(lineNumber, "チャイムの前に「[日課の名前]」の行が必要です。");
+    }
+    if (std::string problem = PlanBellProblem(*bell); !problem.empty()) {
+      return lineError(lineNumber, problem);
+    }
+    DayPlan& plan = book.plans.back();
+    if (plan.bells.size() >= static_cast<std::size_t>(kMaxPlanBells)) {
+      return lineError(lineNumber, "日課「" + plan.name + "」のチャイムは" +
+                                       std::to_string(kMaxPlanBells) + "件までです。");
+    }
+    plan.bells.push_back(*bell);
+  }
+  reading.status = PlanFileReading::Status::kOk;
+  return reading;
+}
+
+PlanFileReading ReadPlanFile(const std::string& path) {
+  const std::string shown =
+      path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+  FileDescriptor file;
+  const FileStatus status = OpenRegularFile(path, file);
+  // No folder to hold the file (the settings' folder does not exist, or is no folder) means no
+  // plan was ever saved, as a missing settings file means nothing was set.
+  std::error_code noFolder;
+  if (status == FileStatus::kMissing ||
+      (status == FileStatus::kFailed &&
+       !std::filesystem::is_directory(std::filesystem::path(path).parent_path(), noFolder))) {
+    return {};
+  }
+  struct stat info {};
+  if (status != FileStatus::kOk || fstat(file.get(), &info) != 0) {
+    return Damaged("ファイル " + path + " は開けません");
+  }
+  if (info.st_size > static_cast<off_t>(kMaxPlanFileBytes)) {
+    return Damaged(shown + " が大きすぎるため、読み込めません。");
+  }
+  // Read one byte past the cap, in case the file grew after fstat.
+  std::string bytes(kMaxPlanFileBytes + 1, '\0');
+  std::size_t filled = 0;
+  while (filled < bytes.size()) {
+    const ssize_t got = ReadSome(file.get(), bytes.data() + filled, bytes.size() - filled);
+    if (got < 0) {
+      return Damaged("ファイル " + path + " は開けません");
+    }
+    if (got == 0) {
+      break;
+    }
+    filled += static_cast<std::size_t>(got);
+  }
+  bytes.resize(filled);
+  return ParsePlanFile(bytes, shown);
+}
+
+std::string FormatPlanFile(const PlanBook& book) {
+  std::string text = kHeader;
+  for (const DayPlan& plan : book.plans) {
+    text += "\n[" + plan.name + "]\n";
+    for (const PlanBell& bell : plan.bells) {
+      text += FormatPlanBellLine(bell) + "\n";
+    }
+  }
+  return text;
+}
+
+bool WritePlanFile(const std::string& path, const PlanBook& book) {
+  if (!PlanBookProblem(book).empty()) {
+    return false;
+  }
+  return SaveFileBytes(path, FormatPlanFile(book));
+}
+
+bool SetAsideDamagedPlanFile(const std::string& path) {
+  return std::rename(path.c_str(), (path + ".damaged").c_str()) == 0;
+}
+
+}  // namespace tollvane
