@@ -167,7 +167,7 @@ TEST(AnswerDay, PreviewNextBellAndYearNameThePlan) {
   ASSERT_TRUE(next.bell);
   EXPECT_EQ(next.bell->bell, (RingingBell{10, 35, 2}));
   const std::string text = NextBellText(next, now);
-  EXPECT_EQ(text.rfind("次のチャイム 10時35分 (", 0), 0u) << text;
+  EXPECT_EQ(text.rfind("次のチャイム 10時35分(", 0), 0u) << text;
   EXPECT_TRUE(text.ends_with("2) 短縮日課")) << text;
   // A page bell on a day with extras carries no name.
   const CurrentClock wednesday{8, 0, 0, 4, 2027, 3, 3};
@@ -181,12 +181,12 @@ TEST(AnswerDay, PreviewNextBellAndYearNameThePlan) {
   // The dialog's rows name the plan and mark the bells that are not the weekday's pages.
   const std::vector<PreviewRow> rows =
       PreviewRows(PreviewDays(Schedule(), none, calendar, {2027, 2, 15}, 11));
-  EXPECT_EQ(rows[0].summary, "[テスト日課] 2回");
+  EXPECT_EQ(rows[0].summary, "[テスト日課] 2件");
   ASSERT_EQ(rows[0].bells.size(), 2u);
   EXPECT_TRUE(rows[0].bells[0].ends_with(") 臨時")) << rows[0].bells[0];
   EXPECT_TRUE(rows[0].bells[1].ends_with(") テスト日課")) << rows[0].bells[1];
-  EXPECT_EQ(rows[10].summary, "鳴りません: ノーチャイム");  // 2/25
-  EXPECT_EQ(rows[4].summary, "4回");                        // 2/19, the missing plan
+  EXPECT_EQ(rows[10].summary, "鳴りません(ノーチャイム)");  // 2/25
+  EXPECT_EQ(rows[4].summary, "4件");                        // 2/19, the missing plan
   EXPECT_TRUE(rows[4].bells[0].ends_with(")"));
 
   const std::vector<DayAnswer> year = YearAnswers(Schedule(), none, calendar, 2028);

@@ -59,7 +59,7 @@ TEST(NextBellLine, ArmedTheArmedScheduleOtherwiseThePagesAsArmingWouldTakeThem) 
   const std::string line = NextBellLine(true, armed, holidays, calendar, monday, false);
   EXPECT_NE(line.find("8時30分"), std::string::npos) << line;
   EXPECT_EQ(NextBellLine(true, armed, holidays, calendar, monday, true), line + kClockNotSetNote);
-  EXPECT_NE(NextBellLine(false, armed, holidays, calendar, monday, true).find("開始されていません"),
+  EXPECT_NE(NextBellLine(false, armed, holidays, calendar, monday, true).find("停止中です"),
             std::string::npos);
 }
 

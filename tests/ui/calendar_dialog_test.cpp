@@ -198,7 +198,7 @@ TEST_F(CalendarDialogTest, ImportShowsTheDaysFirstAndACancelStoresNothing) {
   EXPECT_EQ(prompts.asked[0].text,
             "11日を取り込みました。繰り返しの予定は2036/12/31(水)までの日を取り込みました。"
             "それより後の日は、その日が近づいたらもう一度同じファイルを取り込んでください。");
-  EXPECT_EQ(previewRow(1), QStringLiteral("2026/09/21(月) 鳴りません: 体育祭"));
+  EXPECT_EQ(previewRow(1), QStringLiteral("2026/9/21(月) 鳴りません(体育祭)"));
 }
 
 }  // namespace

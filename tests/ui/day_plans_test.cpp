@@ -32,6 +32,9 @@ namespace {
 class NoDayFiles : public DayFileChooser {
  public:
   std::optional<std::string> chooseDayFile(QWidget*) override { return std::nullopt; }
+  bool confirmImport(QWidget*, const std::string&, const std::vector<std::string>&) override {
+    return false;
+  }
 };
 
 // Both windows over one calendar and settings file, as the main window makes them.
