@@ -32,7 +32,7 @@ constexpr GstClockTime kWaitingPlayPollNs = 100 * GST_MSECOND;
 // therefore starts after this much silence, which a server at up to 500 ms latency leaves to a
 // stream that has just joined it. Only an output that keeps its own clock (a sound device or
 // server) needs it.
-constexpr GstClockTime kServerStartSilenceNs = 300 * GST_MSECOND;
+constexpr GstClockTime kServerStartSilenceNs = 400 * GST_MSECOND;
 
 // playbin's GstPlayFlags: sound only, so a file with pictures still plays without a window.
 constexpr guint kPlayFlagAudio = 1u << 1;

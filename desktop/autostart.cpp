@@ -89,29 +89,14 @@ std::string ExecArgument(std::string_view argument) {
     quoted += '"';
   }
   // Then the value's own escapes: field codes start with "%", strings escape "\" and breaks.
-  std::string value;
+  std::string fieldEscaped;
   for (const char c : quoted) {
-    switch (c) {
-      case '%':
-        value += "%%";
-        break;
-      case '\\':
-        value += "\\\\";
-        break;
-      case '\n':
-        value += "\\n";
-        break;
-      case '\t':
-        value += "\\t";
-        break;
-      case '\r':
-        value += "\\r";
-        break;
-      default:
-        value += c;
+    fieldEscaped += c;
+    if (c == '%') {
+      fieldEscaped += '%';
     }
   }
-  return value;
+  return StringValue(fieldEscaped);
 }
 
 std::string AutostartEntryText(const std::string& executablePath,

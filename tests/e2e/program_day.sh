@@ -195,7 +195,8 @@ print("chime %.3f s after output-on, heard %.3f s, output off %.3f s after its l
       % (first - on, last - first, off - last))
 # The chime arrives 5 s after output-on, is heard to its end, and the output goes off after
 # its last sample, within a tenth of a second (plus the recorder's 10 ms reads).
-assert 4.9 <= first - on <= 5.5, ("lead-in", first - on)
+# (the player leads a sound server's stream in with 0.3 s of silence, so the first note is whole)
+assert 4.9 <= first - on <= 5.8, ("lead-in", first - on)
 assert 0.85 <= last - first <= 1.1, ("heard", last - first)
 assert -0.02 <= off - last <= 0.12, ("off after the last sample", off - last)
 EOF
@@ -241,6 +242,7 @@ EOF
     grep -rq "起動時に自動で" "$work/state/tollvane" ||
       fail "the start did not arm: something waited for OK"
     grep -rqE "音1 .* を鳴らします" "$work/state/tollvane" || fail "the 8:30 chime did not play"
+    ;;
   plans)
     run_timeline "$work/board.log" \
       "2027-02-15 08:28:56" 13 "2027-02-15 08:29:57" 5 \
