@@ -150,6 +150,7 @@ void BellEngine::T1SecTimer() {
       first = lastHandledSecond_ + 1;
     } else {
       RecordClockJump(lastHandledSecond_, now);
+      EndLeadInJumpedOver(now);
     }
   }
   tickSecond_ = now;
@@ -158,6 +159,9 @@ void BellEngine::T1SecTimer() {
     // Marked before it runs: an error ends this tick, and the next tick must neither repeat
     // this second nor lose the ones after it.
     lastHandledSecond_ = second;
+    if (second == leadInSoundSecond_) {
+      leadInSoundSecond_ = INT64_MIN;  // its sound is handled now, even if the sound fails
+    }
     HandleSecond(second);
   }
   // The fallback reading waits for a second that starts no bell, as it may take a while.
@@ -277,10 +281,29 @@ void BellEngine::RingMatch(int32_t sound, int64_t localSeconds) {
     } else {
       outputOnMinute_ = minute;
       outputOnAtMs_ = tickMs_;
+      leadInSoundSecond_ = minute * 60 + kSoundSecond;
     }
     BoardOutputOn();
     ringContext_ = "";
   }
+}
+
+void BellEngine::EndLeadInJumpedOver(int64_t now) {
+  if (leadInSoundSecond_ == INT64_MIN ||
+      (now >= leadInSoundSecond_ - kSoundSecond && now <= leadInSoundSecond_)) {
+    return;  // no lead-in, or the clock is still within it: the sound comes as usual
+  }
+  const int64_t soundSecond = leadInSoundSecond_;
+  leadInSoundSecond_ = INT64_MIN;
+  // Its sound second will not be handled, so no Timer1 would ever switch the output off. A
+  // sound playing or on its way (a forced ring's, a deferred one) ends the bell itself.
+  const bool soundComing = p_.data.soundPlaying == 1 || p_.timer2.enabled() ||
+                           (p_.leadInTimer != nullptr && p_.leadInTimer->enabled());
+  if (!outputShownOn_ || soundComing) {
+    return;
+  }
+  EndBell(now > soundSecond ? text::line::kOffClockForward : text::line::kOffClockBack);
+  BoardOutputOff();
 }
 
 void BellEngine::LeadInTimer() {

@@ -80,6 +80,8 @@ class BellEngine {
   // The slot or forced ring in ringContext_ does not ring today: one line says why.
   void RecordSilenced();
   void RecordClockJump(int64_t fromSecond, int64_t toSecond);
+  // A jump that leaves the lead-in of a bell before its sound second ends that bell.
+  void EndLeadInJumpedOver(int64_t now);
   void WatchClock(std::optional<bool> reading);
   void NoteClock(const std::optional<ClockSyncWatch::Note>& note);
   std::optional<std::string> SilentReasonOn(int32_t month, int32_t day, int32_t year) const;
@@ -95,6 +97,8 @@ class BellEngine {
   // The output-on of the minute being rung, for the lead-in after a late tick.
   int64_t outputOnMinute_ = INT64_MIN;
   int64_t outputOnAtMs_ = 0;
+  // The sound second of the bell in its lead-in, until a tick handles it.
+  int64_t leadInSoundSecond_ = INT64_MIN;
   // Sounds waiting for the lead-in timer, in ringing order; fixed, as nothing is allocated
   // per bell.
   std::array<int32_t, 2 * kSlotsPerTimetable> deferredSounds_{};

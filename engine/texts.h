@@ -82,6 +82,11 @@ inline constexpr const char* kEndedByLength = "最後まで鳴りました。(�
 inline constexpr const char* kEndedByPlayer = "最後まで鳴りました。(詳細: 再生終了の通知)";
 inline constexpr const char* kStoppedByBellStop = "「チャイム停止」で止めました。";
 inline constexpr const char* kStoppedByForceStop = "「強制停止」で止めました。";
+// A clock step skipped the sound of a bell whose output was on.
+inline constexpr const char* kOffClockForward =
+    "パソコンの時計が進んだため、音を鳴らさずに出力オフにしました。";
+inline constexpr const char* kOffClockBack =
+    "パソコンの時計が戻ったため、音を鳴らさずに出力オフにしました。";
 inline constexpr const char* kArmed = "チャイム%d件で開始しました(%s)。";
 inline constexpr const char* kArmedUnattended = "チャイム%d件で開始しました(%s、起動時に自動で)。";
 inline constexpr const char* kWithBoard = "USB-IOあり";
@@ -114,11 +119,11 @@ inline constexpr const char* kStartedEmpty =
 // Every text above, for the checks of their wording: the lines' sentences, and the parts
 // that go into a line.
 inline constexpr const char* kRecordLines[] = {
-    kSilenced,          kBoardLost,     kBoardBack,         kSoundTimed,         kSoundUntimed,
-    kEndedByLength,     kEndedByPlayer, kStoppedByBellStop, kStoppedByForceStop, kArmed,
-    kArmedUnattended,   kDisarmed,      kClockUnknown,      kClockNotSet,        kClockRegained,
-    kArmStoppedAt,      kClockForward,  kClockBack,         kNoBellSkipped,      kBellsSkipped,
-    kNotSearchedBeyond, kScheduleSaved, kStartedEmpty,
+    kSilenced,      kBoardLost,     kBoardBack,         kSoundTimed,         kSoundUntimed,
+    kEndedByLength, kEndedByPlayer, kStoppedByBellStop, kStoppedByForceStop, kOffClockForward,
+    kOffClockBack,  kArmed,         kArmedUnattended,   kDisarmed,           kClockUnknown,
+    kClockNotSet,   kClockRegained, kArmStoppedAt,      kClockForward,       kClockBack,
+    kNoBellSkipped, kBellsSkipped,  kNotSearchedBeyond, kScheduleSaved,      kStartedEmpty,
 };
 inline constexpr const char* kRecordLineParts[] = {
     kScheduledBell,     kAssignedBell, kForcedBell,   kBoardWrite, kWriteSucceeded,

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/bell_engine.h"
@@ -18,6 +20,21 @@ class TickView : public RecordingView {
     shownTimes.push_back(t);
   }
   std::vector<std::string> shownTimes;
+};
+
+// The record's lines of one kind, in order.
+class KindRecorder : public Recorder {
+ public:
+  explicit KindRecorder(std::string kind) : kind_(std::move(kind)) {}
+  void record(std::string_view kind, std::string_view text) override {
+    if (kind == kind_) {
+      lines.emplace_back(text);
+    }
+  }
+  std::vector<std::string> lines;
+
+ private:
+  std::string kind_;
 };
 
 struct EngineRig {

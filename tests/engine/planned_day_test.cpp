@@ -173,5 +173,16 @@ TEST_F(PlannedDay, AClockJumpListsThePlansBellsItSkipped) {
   EXPECT_EQ(line.find("8:45"), std::string::npos) << line;
 }
 
+TEST_F(PlannedDay, AClockSetForwardInAPlanBellsLeadInSwitchesTheOutputOff) {
+  rig.clock.startAt(2027, 2, 15, 8, 59, 50);
+  rig.loop.start();
+  rig.loop.runUntil(9, 0, 2, 500);
+  rig.clock.jumpMs += 20 * 1000;
+  rig.loop.runFor(60 * 1000);
+  EXPECT_THAT(rig.board.events, ElementsAreArray({"on", "off"}));
+  EXPECT_THAT(Plays(), IsEmpty());
+  EXPECT_FALSE(rig.view.checkBox1);
+}
+
 }  // namespace
 }  // namespace tollvane

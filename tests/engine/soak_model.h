@@ -10,6 +10,11 @@
 // handles the second again when the clock passes it a second time (the step happens twice,
 // as on a clock set back an hour). An error raised while handling a second ends the tick
 // there; that second counts as handled and the next tick goes on after it.
+//
+// A jump that takes the clock out of a bell's lead-in (after its output went on at :00, before
+// its :05 was handled; landing within :00 .. :05 of that minute is still the lead-in) switches
+// the output off at once, unless the output is already off or a sound is playing or waits in
+// Timer2: that sound's end switches it off.
 #pragma once
 
 #include <time.h>
@@ -230,11 +235,20 @@ class Model {
       }
       if (behind > 0 && behind <= 10) {
         first = last_ + 1;
+      } else if (leadInSound_ != INT64_MIN &&
+                 (wallSecond < leadInSound_ - 5 || wallSecond > leadInSound_)) {
+        leadInSound_ = INT64_MIN;
+        if (output && soundPlaying == 0 && !timer2.enabled) {
+          OutputOff();
+        }
       }
     }
     for (int64_t s = first; s <= wallSecond; ++s) {
       hasLast_ = true;
       last_ = s;
+      if (s == leadInSound_) {
+        leadInSound_ = INT64_MIN;
+      }
       if (!HandleSecond(s)) {
         return false;
       }
@@ -607,6 +621,9 @@ class Model {
         return false;
       }
       if (second == 0) {
+        if (!Suppressed()) {
+          leadInSound_ = calDay_ * 86400 + (hour * 60 + minute) * 60 + 5;
+        }
         OutputOn();
       }
     }
@@ -616,6 +633,7 @@ class Model {
   const SoundPool& pool_;
   bool hasLast_ = false;
   int64_t last_ = 0;
+  int64_t leadInSound_ = INT64_MIN;  // the :05 still due of a bell whose output went on
   int64_t calDay_ = INT64_MIN;
   std::vector<Slot> assigned_;
 };
