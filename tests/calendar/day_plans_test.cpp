@@ -194,7 +194,7 @@ TEST(AnswerDay, PreviewNextBellAndYearNameThePlan) {
   EXPECT_EQ(year.back().date, (CivilDate{2028, 12, 31}));
   EXPECT_EQ(YearAnswers(Schedule(), none, calendar, 2027).size(), 365u);
   EXPECT_EQ(BellTexts(AnswerDay(Schedule(), none, calendar, {2027, 3, 3})),
-            (std::vector<std::string>{"8時30分 (音1)", "10時35分 (音2) 臨時", "15時10分 (音1)"}));
+            (std::vector<std::string>{"8時30分(音1)", "10時35分(音2) 臨時", "15時10分(音1)"}));
 }
 
 TEST(AssignmentKeys, RoundTripKeepsWhatCannotBeRead) {
