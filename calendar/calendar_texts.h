@@ -129,6 +129,14 @@ inline constexpr const char* kPlanMissing =
 inline constexpr const char* kSwapOverridden =
     "%s は日課「%s」の指定があるため、曜日の入れ替えは使われません。";
 
+// A day whose plan is gone, as the year dialog tells it.
+inline constexpr const char* kPlanMissingOn =
+    "日課「%s」がないため、%s はふだんのチャイムが鳴ります。";
+// Why the imported-days file was left out at the start; they follow its name.
+inline constexpr const char* kDaysFileUnreadable = "読み込めません";
+inline constexpr const char* kDaysFileTooLarge = "大きすぎるため読み込めません";
+inline constexpr const char* kMoreUnreadableLines = "ほかに%d行を読み取れません";
+
 // The year's plan days written as CSV: its heading row.
 inline constexpr const char* kYearCsvHeading = "日付,曜日,日課,チャイム数,最初,最後\n";
 
@@ -180,8 +188,10 @@ inline constexpr const char* kImportMessages[] = {
     kLinePeriodTooLong,
     kLineNoPlanName,
     kLineUnknownPlan,
+    kPlanMissingOn,
 };
-inline constexpr const char* kImportParts[] = {kAtLine, kImportRowRinging};
+inline constexpr const char* kImportParts[] = {kAtLine, kImportRowRinging, kDaysFileUnreadable,
+                                               kDaysFileTooLarge, kMoreUnreadableLines};
 
 // For the checks of their wording: the lines shown in the windows, the message boxes' texts
 // and the parts that go into them.

@@ -25,8 +25,12 @@ inline constexpr const char* kReloadFailedBox =
 inline constexpr const char* kReloadFailedLine =
     "前回のチャイム表 %s を読み込めませんでした。%sファイルはそのまま残してあります。(詳細: %s)";
 
+// After the next-bell line while the clock is not being set automatically.
+inline constexpr const char* kClockNotSetNote = "　パソコンの時計が自動で合わせられていません";
+
 inline constexpr const char* kRecordLines[] = {kNotSaved, kSaved, kReloadFailedLine};
 inline constexpr const char* kMessages[] = {kArmedBells, kReloadFailedBox};
+inline constexpr const char* kWindowTexts[] = {kClockNotSetNote};
 inline constexpr const char* kRecordLineParts[] = {kNothingLoaded, kNotAnswered,   kRefused,
                                                    kReloadFailed,  kOldUnreadable, kBackupFailed};
 

@@ -36,6 +36,8 @@ inline constexpr const char* kImportedCount = "取り込み済みの休日: %1�
 inline constexpr const char* kClearImportedQuestion =
     "取り込んだ休日をすべて消去します。よろしいですか？";
 inline constexpr const char* kImportTitle = "取り込むファイルを指定してください";
+inline constexpr const char* kExportTitle = "書き出すファイルを指定してください";
+inline constexpr const char* kCsvFilter = "CSV|*.csv|すべてのファイル|*";
 inline constexpr const char* kImportFilter =
     "休日のファイル(*.csv *.ics);;CSV(*.csv);;iCalendar(*.ics);;すべてのファイル(*)";
 
@@ -69,6 +71,8 @@ inline constexpr const char* kWindowTexts[] = {
     kClearImportedQuestion,
     kImportTitle,
     kImportFilter,
+    kExportTitle,
+    kCsvFilter,
     kRecordTitle,
     kDayLabel,
     kReloadButton,
@@ -161,6 +165,7 @@ inline constexpr const char* kOptionOff =
 inline constexpr const char* kCalendarSaved = "学校カレンダーを %s に保存しました。";
 inline constexpr const char* kSoundsSaved = "登録音源を %s に保存しました。";
 inline constexpr const char* kHolidaysSaved = "休日設定を %s に保存しました。";
+inline constexpr const char* kPlansSaved = "日課表を %s に保存しました。";
 inline constexpr const char* kStarted =
     "Tollvaneを起動しました(バージョン %s)。設定ファイルは %s です。";
 inline constexpr const char* kEnded = "Tollvaneを終了しました。";
@@ -168,8 +173,8 @@ inline constexpr const char* kSessionSaveFailed =
     "チャイム表を %s に保存できませんでした。チャイム表に読めない所がないか確かめてください。"
     "(詳細: %s)";
 
-inline constexpr const char* kRecordLines[] = {kOptionOn,    kOptionOff,        kCalendarSaved,
-                                               kSoundsSaved, kHolidaysSaved,    kStarted,
-                                               kEnded,       kSessionSaveFailed};
+inline constexpr const char* kRecordLines[] = {kOptionOn,    kOptionOff,     kCalendarSaved,
+                                               kSoundsSaved, kHolidaysSaved, kPlansSaved,
+                                               kStarted,     kEnded,         kSessionSaveFailed};
 
 }  // namespace tollvane::text::window

@@ -74,6 +74,7 @@ std::vector<Text> AllAddedTexts() {
   add(text::plans::kMessageParts, Place::kWindow);
   add(text::lifecycle::kRecordLines, Place::kRecord);
   add(text::lifecycle::kMessages, Place::kMessage);
+  add(text::lifecycle::kWindowTexts, Place::kWindow);
   add(text::lifecycle::kRecordLineParts, Place::kRecordPart);
   add(text::desktop::kWindowTexts, Place::kWindow);
   add(text::desktop::kRecordLines, Place::kRecord);
