@@ -137,6 +137,13 @@ inline constexpr const char* kDaysFileUnreadable = "読み込めません";
 inline constexpr const char* kDaysFileTooLarge = "大きすぎるため読み込めません";
 inline constexpr const char* kMoreUnreadableLines = "ほかに%d行を読み取れません";
 
+// The verdict order as one line for the dialog, and the names of the days' sources.
+inline constexpr const char* kVerdictOrder =
+    "優先順位: 休日設定 > 日課・曜日の入れ替え・臨時チャイムの指定 > 登校日 > "
+    "国民の祝日・休業期間・取り込んだ休日 > 曜日のチャイム";
+inline constexpr const char* kNormalPlanName = "平常日課";
+inline constexpr const char* kExtraBellName = "臨時";
+
 // The year's plan days written as CSV: its heading row.
 inline constexpr const char* kYearCsvHeading = "日付,曜日,日課,チャイム数,最初,最後\n";
 
@@ -190,8 +197,9 @@ inline constexpr const char* kImportMessages[] = {
     kLineUnknownPlan,
     kPlanMissingOn,
 };
-inline constexpr const char* kImportParts[] = {kAtLine, kImportRowRinging, kDaysFileUnreadable,
-                                               kDaysFileTooLarge, kMoreUnreadableLines};
+inline constexpr const char* kImportParts[] = {
+    kVerdictOrder,     kNormalPlanName,     kExtraBellName,    kAtLine,
+    kImportRowRinging, kDaysFileUnreadable, kDaysFileTooLarge, kMoreUnreadableLines};
 
 // For the checks of their wording: the lines shown in the windows, the message boxes' texts
 // and the parts that go into them.
