@@ -109,17 +109,17 @@ EditError ClearImportedDays(SchoolCalendar& calendar, const std::string& setting
 }
 
 std::string ImportReport(const ImportOutcome& outcome) {
-  std::string report = outcome.days.empty()
-                           ? std::string("新しい日はありませんでした (すべて取り込み済みです)。")
-                           : std::to_string(outcome.days.size()) + "日を取り込みました。";
+  std::string report =
+      outcome.days.empty()
+          ? std::string(text::calendar::kNothingNew)
+          : text::Formatted(text::calendar::kImported, static_cast<int>(outcome.days.size()));
   if (outcome.skippedTimedEvents > 0) {
-    report += "時刻のある予定 " + std::to_string(outcome.skippedTimedEvents) +
-              "件は、終日ではないため取り込みませんでした。";
+    report += text::Formatted(text::calendar::kTimedSkipped,
+                              static_cast<int>(outcome.skippedTimedEvents));
   }
   if (outcome.cutRecurrences > 0) {
-    report += "繰り返しの予定は" + ShownDate(outcome.expandedThrough) +
-              "までの日を取り込みました。それより後の日は、その日が近づいたらもう一度同じ"
-              "ファイルを取り込んでください。";
+    report +=
+        text::Formatted(text::calendar::kRepeatsCut, ShownDate(outcome.expandedThrough).c_str());
   }
   return report;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <set>
 
+#include "calendar/calendar_texts.h"
 #include "calendar/day_verdict.h"
 #include "fileio/file_io.h"
 #include "fileio/text_bytes.h"
@@ -37,7 +38,8 @@ ImportOutcome Failure(std::string error) {
 }
 
 std::string LineError(int line, std::string_view what) {
-  return std::to_string(line) + "行目" + std::string(what) + "取り込みは行いませんでした。";
+  return text::Formatted(text::calendar::kAtLine, line, std::string(what).c_str()) +
+         text::calendar::kNotImported;
 }
 
 // The distinct days of a file in the order they first appear, at most a cap of them. Each
@@ -93,8 +95,7 @@ class DayCollector {
 };
 
 std::string TooManyDays(const ImportLimits& limits) {
-  return "一度に取り込める日は" + std::to_string(limits.maxDays) +
-         "日までです。ファイルを分けて取り込んでください。取り込みは行いませんでした。";
+  return text::Formatted(text::calendar::kTooManyDays, limits.maxDays);
 }
 
 // Only digits and date separators: a line meant as a date, not a header.
@@ -200,7 +201,8 @@ ICalendarText KeepDayLines(std::string_view text) {
     if (name == "BEGIN" || name == "END") {
       // Component names are short words; anything longer is no component.
       if (logical.bytes > kMaxComponentLineBytes) {
-        out.error = LineError(logical.line, "の " + name + " を読み取れません。");
+        out.error = LineError(logical.line,
+                              text::Formatted(text::calendar::kLineUnreadableName, name.c_str()));
         return false;
       }
       const std::size_t colon = raw.find(':');
@@ -210,16 +212,16 @@ ICalendarText KeepDayLines(std::string_view text) {
               : Upper(Trim(raw.substr(colon + 1, raw.find_first_of("\r\n", colon) - colon - 1)));
       if (name == "BEGIN") {
         if (open.empty() && component != "VCALENDAR") {
-          out.error =
-              LineError(logical.line, "の BEGIN:" + component + " は VCALENDAR の中にありません。");
+          out.error = LineError(
+              logical.line, text::Formatted(text::calendar::kLineBeginOutside, component.c_str()));
           return false;
         }
         keep =
             open.empty() || (open.size() == 1 && open[0] == "VCALENDAR" && component == "VEVENT");
         open.push_back(component);
         if (static_cast<int>(open.size()) > kMaxNesting) {
-          out.error = LineError(
-              logical.line, "で入れ子が深すぎます (" + std::to_string(kMaxNesting) + "段まで)。");
+          out.error =
+              LineError(logical.line, text::Formatted(text::calendar::kLineTooDeep, kMaxNesting));
           return false;
         }
         if (keep && component == "VEVENT") {
@@ -227,8 +229,8 @@ ICalendarText KeepDayLines(std::string_view text) {
         }
       } else {
         if (open.empty() || open.back() != component) {
-          out.error =
-              LineError(logical.line, "の END:" + component + " に合う BEGIN がありません。");
+          out.error = LineError(
+              logical.line, text::Formatted(text::calendar::kLineEndUnmatched, component.c_str()));
           return false;
         }
         keep = open.size() == 1 ||
@@ -237,24 +239,24 @@ ICalendarText KeepDayLines(std::string_view text) {
       }
     } else if (open.size() == 2 && open[1] == "VEVENT") {
       if (name == "EXRULE") {
-        out.error = LineError(logical.line, "の EXRULE は取り込めません。");
+        out.error = LineError(logical.line, text::calendar::kLineExrule);
         return false;
       }
       keep = DecidesDays(name);
     }
     if (keep) {
       if (logical.bytes > kMaxLineBytes) {
-        out.error = LineError(
-            logical.line, "の行が長すぎます (" + std::to_string(kMaxLineBytes) + "バイトまで)。");
+        out.error = LineError(logical.line, text::Formatted(text::calendar::kLineTooLong,
+                                                            static_cast<int>(kMaxLineBytes)));
         return false;
       }
       if (logical.parameters > kMaxParameters) {
-        out.error = LineError(logical.line, "のパラメーターが多すぎます。");
+        out.error = LineError(logical.line, text::calendar::kLineTooManyParameters);
         return false;
       }
       if (++keptLines > kMaxICalendarLines) {
-        out.error = "iCalendar ファイルの行が多すぎます (" + std::to_string(kMaxICalendarLines) +
-                    "行まで)。取り込みは行いませんでした。";
+        out.error = text::Formatted(text::calendar::kICalendarTooManyLines,
+                                    static_cast<int>(kMaxICalendarLines));
         return false;
       }
       out.kept.append(raw);
@@ -312,8 +314,7 @@ ICalendarText KeepDayLines(std::string_view text) {
     return out;
   }
   if (!open.empty()) {
-    out.error = "iCalendar ファイルが途中で終わっています (END:" + open.back() +
-                " がありません)。取り込みは行いませんでした。";
+    out.error = text::Formatted(text::calendar::kICalendarCut, open.back().c_str());
   }
   return out;
 }
@@ -388,7 +389,7 @@ ImportOutcome ReadHolidayCsv(std::string_view bytes, const ImportLimits& limits)
       // Shift_JIS trail bytes never take the value of LF, so lines split safely first.
       std::optional<std::string> decoded = cp932.decode(raw);
       if (!decoded) {
-        return Failure(LineError(lineNumber, "の文字を読み取れません。"));
+        return Failure(LineError(lineNumber, text::calendar::kLineCharacters));
       }
       line = std::move(*decoded);
     }
@@ -407,13 +408,15 @@ ImportOutcome ReadHolidayCsv(std::string_view bytes, const ImportLimits& limits)
       if (firstLine && !LooksLikeDate(dateText)) {
         continue;
       }
-      return Failure(LineError(lineNumber, "の日付を読み取れません (" + QuotedLine(line) + ")。"));
+      return Failure(LineError(
+          lineNumber, text::Formatted(text::calendar::kLineDate, QuotedLine(line).c_str())));
     }
     const std::string name =
         OneLine(comma == std::string::npos ? std::string_view()
                                            : Unquote(std::string_view(line).substr(comma + 1)));
     if (name.empty()) {
-      return Failure(LineError(lineNumber, "に名称がありません (" + QuotedLine(line) + ")。"));
+      return Failure(LineError(
+          lineNumber, text::Formatted(text::calendar::kLineNoName, QuotedLine(line).c_str())));
     }
     if (!collector.add(*date, 1, name)) {
       return Failure(TooManyDays(limits));
@@ -422,7 +425,7 @@ ImportOutcome ReadHolidayCsv(std::string_view bytes, const ImportLimits& limits)
   ImportOutcome outcome;
   outcome.days = collector.take();
   if (outcome.days.empty()) {
-    return Failure("日付の行がひとつもありません。取り込みは行いませんでした。");
+    return Failure(text::calendar::kNoDateLines);
   }
   outcome.ok = true;
   return outcome;
@@ -434,9 +437,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     bytes.remove_prefix(kBom.size());
   }
   if (!IsValidUtf8(bytes) || bytes.find('\0') != std::string_view::npos) {
-    return Failure(
-        "iCalendar ファイルの文字を読み取れません (UTF-8 ではありません)。"
-        "取り込みは行いませんでした。");
+    return Failure(text::calendar::kICalendarNotUtf8);
   }
   const ICalendarText text = KeepDayLines(bytes);
   if (!text.error.empty()) {
@@ -446,7 +447,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
   // libical keeps a global error state; what counts here is what it put into the tree.
   icalerror_clear_errno();
   if (!root) {
-    return Failure(LineError(1, "から iCalendar として読み取れません。"));
+    return Failure(LineError(1, text::calendar::kLineNotICalendar));
   }
   // Several calendars in one file come as children of one root.
   std::vector<icalcomponent*> calendars;
@@ -459,7 +460,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     }
   }
   if (calendars.empty()) {
-    return Failure(LineError(1, "から iCalendar として読み取れません。"));
+    return Failure(LineError(1, text::calendar::kLineNotICalendar));
   }
   std::vector<icalcomponent*> events;
   for (icalcomponent* calendar : calendars) {
@@ -492,16 +493,15 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     const icaltimetype start = icalcomponent_get_dtstart(event);
     if (icalcomponent_count_errors(event) > 0 || icaltime_is_null_time(start) ||
         !IsValidDate(DateOf(start))) {
-      return Failure(LineError(line, "から始まる予定を読み取れません。"));
+      return Failure(LineError(line, text::calendar::kEventUnreadable));
     }
     if (!start.is_date) {
       ++outcome.skippedTimedEvents;
       continue;
     }
     if (start.year < kFirstYear || start.year > kLastStartYear) {
-      return Failure(LineError(line, "から始まる予定の日付は取り込めません (" +
-                                         std::to_string(kFirstYear) + "年から" +
-                                         std::to_string(kLastStartYear) + "年まで)。"));
+      return Failure(LineError(
+          line, text::Formatted(text::calendar::kEventYears, kFirstYear, kLastStartYear)));
     }
     // A cancelled day is a school day after all.
     if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
@@ -516,7 +516,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
       length = std::max<int64_t>(1, DaysFromCivil(DateOf(end)) - DaysFromCivil(DateOf(start)));
     }
     if (length > 366) {
-      return Failure(LineError(line, "から始まる予定が長すぎます (1年を超えます)。"));
+      return Failure(LineError(line, text::calendar::kEventTooLong));
     }
     const auto addSpan = [&](CivilDate first) { return collector.add(first, length, name); };
     static const std::set<CivilDate> kNoneMoved;
@@ -536,9 +536,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     };
     const auto tooMuch = [&]() -> std::optional<std::string> {
       if (++steps > limits.maxSteps || limits.clock() - began > limits.expansionTime) {
-        return LineError(line,
-                         "から始まる予定の繰り返しは、並べるのに時間がかかりすぎるため"
-                         "取り込めません。");
+        return LineError(line, text::calendar::kEventTooSlow);
       }
       return std::nullopt;
     };
@@ -559,7 +557,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
             icaltime_is_null_time(value.time) ? value.period.start : value.time;
         if (icaltime_is_null_time(when) || !IsValidDate(DateOf(when)) || when.year < kFirstYear ||
             when.year > kLastStartYear) {
-          return LineError(line, "から始まる予定の RDATE を読み取れません。");
+          return LineError(line, text::calendar::kEventRdate);
         }
         if (auto error = tooMuch()) {
           return error;
@@ -578,12 +576,10 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     }
     icalrecurrencetype rule = icalproperty_get_rrule(rrule);
     if (rule.freq == ICAL_NO_RECURRENCE) {
-      return Failure(LineError(line, "から始まる予定の繰り返しを読み取れません。"));
+      return Failure(LineError(line, text::calendar::kEventRule));
     }
     if (FinerThanADay(rule.freq)) {
-      return Failure(LineError(line,
-                               "から始まる終日の予定は1日より短い間隔で繰り返すため、"
-                               "取り込めません。"));
+      return Failure(LineError(line, text::calendar::kEventSubDaily));
     }
     // The rule ends at expandThrough at the latest, so that libical never looks past it.
     icaltimetype horizon = icaltime_null_date();
@@ -602,7 +598,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     }
     std::unique_ptr<icalrecur_iterator, RecurFree> occurrences(icalrecur_iterator_new(rule, start));
     if (!occurrences) {
-      return Failure(LineError(line, "から始まる予定の繰り返しを読み取れません。"));
+      return Failure(LineError(line, text::calendar::kEventRule));
     }
     if (const auto error = tooMuch()) {
       return Failure(*error);
@@ -612,7 +608,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
          !icaltime_is_null_time(next) && DateOf(next) <= expandThrough;
          next = icalrecur_iterator_next(occurrences.get())) {
       if (++count > limits.maxOccurrences) {
-        return Failure(LineError(line, "から始まる予定の繰り返しが多すぎます。"));
+        return Failure(LineError(line, text::calendar::kEventTooManyRepeats));
       }
       if (const auto error = tooMuch()) {
         return Failure(*error);
@@ -630,7 +626,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
   }
   outcome.days = collector.take();
   if (outcome.days.empty()) {
-    return Failure("終日の予定がひとつもありません。取り込みは行いませんでした。");
+    return Failure(text::calendar::kNoAllDayEvents);
   }
   outcome.ok = true;
   return outcome;
@@ -658,7 +654,7 @@ ImportOutcome ReadDayFileAt(const std::string& filePath, CivilDate expandThrough
     case CalendarFileRead::kOk:
       return ReadDayFile(bytes, expandThrough, limits);
     case CalendarFileRead::kTooLarge:
-      return Failure("ファイル " + filePath + " は大きすぎるため、取り込みは行いませんでした。");
+      return Failure(text::Formatted(text::calendar::kFileTooLarge, filePath.c_str()));
     case CalendarFileRead::kMissing:
     case CalendarFileRead::kFailed:
       break;
@@ -695,13 +691,12 @@ std::string ShownDate(CivilDate date) {
 
 std::string ImportPlanQuestion(const ImportPlan& plan) {
   const auto ringing = std::count(plan.ringsToday.begin(), plan.ringsToday.end(), true);
-  std::string text = std::to_string(plan.outcome.days.size()) +
-                     "日を休日として取り込み、チャイムを鳴らさない日にします。";
+  std::string question =
+      text::Formatted(text::calendar::kImportDays, static_cast<int>(plan.outcome.days.size()));
   if (ringing > 0) {
-    text += "このうち" + std::to_string(ringing) +
-            "日は今は休日ではないため、鳴っていたチャイムが鳴らなくなります。";
+    question += text::Formatted(text::calendar::kImportRinging, static_cast<int>(ringing));
   }
-  return text + "一覧を確かめてから取り込んでください。";
+  return question + text::calendar::kImportCheckList;
 }
 
 std::vector<std::string> ImportPlanLines(const ImportPlan& plan) {
@@ -714,7 +709,7 @@ std::vector<std::string> ImportPlanLines(const ImportPlan& plan) {
       line += " " + day.name;
     }
     if (i < plan.ringsToday.size() && plan.ringsToday[i]) {
-      line += " (今は休日ではありません)";
+      line += text::calendar::kImportRowRinging;
     }
     lines.push_back(std::move(line));
   }

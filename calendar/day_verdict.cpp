@@ -164,8 +164,8 @@ DayAnswer AnswerDay(const WeekSchedule& schedule, const HolidayList& holidays,
   answer.verdict = JudgeDay(calendar, holidays, date);
   if (const PlanDays* entry = PlanEntryOn(calendar, date);
       entry != nullptr && calendar.plans.find(entry->plan) == nullptr) {
-    answer.problem = "日課「" + entry->plan + "」がないため、" + FormatDate(date) +
-                     " はふだんのチャイムが鳴ります。";
+    answer.problem = text::Formatted(text::calendar::kPlanMissingOn, entry->plan.c_str(),
+                                     FormatDate(date).c_str());
   }
   const DayReason reason = answer.verdict.reason;
   answer.assigned =

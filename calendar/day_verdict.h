@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar/calendar_texts.h"
 #include "calendar/civil_date.h"
 #include "calendar/school_calendar.h"
 #include "engine/week_schedule.h"
@@ -55,8 +56,8 @@ struct RingingBell {
   bool operator==(const RingingBell&) const = default;
 };
 
-inline constexpr const char* kNormalPlanName = "平常日課";
-inline constexpr const char* kExtraBellName = "臨時";
+inline constexpr const char* kNormalPlanName = text::calendar::kNormalPlanName;
+inline constexpr const char* kExtraBellName = text::calendar::kExtraBellName;
 
 enum class BellSource {
   kPage,   // the weekday's own pages

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <set>
 
+#include "calendar/calendar_texts.h"
+
 #include "fileio/file_io.h"
 #include "schedule/text_encoding.h"
 
@@ -19,7 +21,8 @@ PlanCsvPreview Failure(std::string error) {
 }
 
 std::string LineError(int line, const std::string& what) {
-  return std::to_string(line) + "行目" + what + "取り込みは行いませんでした。";
+  return text::Formatted(text::calendar::kAtLine, line, what.c_str()) +
+         text::calendar::kNotImported;
 }
 
 std::string_view Unquote(std::string_view s) {
@@ -55,7 +58,7 @@ std::string Time(const RingingBell& bell) {
 PlanCsvPreview ReadPlanCsv(std::string_view bytes, const SchoolCalendar& calendar,
                            const WeekSchedule& schedule, const HolidayList& holidays) {
   if (bytes.size() > kMaxPlanCsvBytes) {
-    return Failure("ファイルが大きすぎるため、取り込みは行いませんでした。");
+    return Failure(text::calendar::kCsvTooLarge);
   }
   if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
     bytes.remove_prefix(kUtf8Bom.size());
@@ -66,8 +69,8 @@ PlanCsvPreview ReadPlanCsv(std::string_view bytes, const SchoolCalendar& calenda
   std::size_t start = 0;
   for (int lineNumber = 1; start < bytes.size(); ++lineNumber) {
     if (lineNumber > kMaxPlanCsvLines) {
-      return Failure("行が多すぎるため (" + std::to_string(kMaxPlanCsvLines) +
-                     "行まで)、取り込みは行いませんでした。");
+      return Failure(
+          text::Formatted(text::calendar::kCsvTooManyLines, static_cast<int>(kMaxPlanCsvLines)));
     }
     std::size_t end = bytes.find('\n', start);
     if (end == std::string_view::npos) {
@@ -80,7 +83,7 @@ PlanCsvPreview ReadPlanCsv(std::string_view bytes, const SchoolCalendar& calenda
       // Shift_JIS trail bytes never take the value of LF, so lines split safely first.
       std::optional<std::string> decoded = Cp932ToUtf8(raw);
       if (!decoded) {
-        return Failure(LineError(lineNumber, "の文字を読み取れません。"));
+        return Failure(LineError(lineNumber, text::calendar::kLineCharacters));
       }
       line = std::move(*decoded);
     }
@@ -97,26 +100,28 @@ PlanCsvPreview ReadPlanCsv(std::string_view bytes, const SchoolCalendar& calenda
       if (firstLine) {
         continue;  // the header line
       }
-      return Failure(LineError(lineNumber, "の日付を読み取れません (" + line + ")。"));
+      return Failure(LineError(
+          lineNumber, text::Formatted(text::calendar::kLineDate, std::string(line).c_str())));
     }
     if (DaysFromCivil(range->second) - DaysFromCivil(range->first) >= kMaxRangeDays) {
-      return Failure(LineError(lineNumber, "の期間が長すぎます (" + line + ")。"));
+      return Failure(LineError(lineNumber, text::Formatted(text::calendar::kLinePeriodTooLong,
+                                                           std::string(line).c_str())));
     }
     const std::string_view name = comma == std::string::npos
                                       ? std::string_view()
                                       : Unquote(std::string_view(line).substr(comma + 1));
     if (name.empty()) {
-      return Failure(LineError(lineNumber, "に日課の名前がありません (" + line + ")。"));
+      return Failure(LineError(
+          lineNumber, text::Formatted(text::calendar::kLineNoPlanName, std::string(line).c_str())));
     }
     if (calendar.plans.find(name) == nullptr) {
-      return Failure(LineError(
-          lineNumber,
-          "の日課「" + std::string(name) + "」は日課表にありません。先に日課表に加えてください。"));
+      return Failure(LineError(lineNumber, text::Formatted(text::calendar::kLineUnknownPlan,
+                                                           std::string(name).c_str())));
     }
     preview.planDays.push_back({range->first, range->second, NormalizedPlanName(name)});
   }
   if (preview.planDays.empty()) {
-    return Failure("日付の行がひとつもありません。取り込みは行いませんでした。");
+    return Failure(text::calendar::kNoDateLines);
   }
   SchoolCalendar after = calendar;
   after.assignments.planDays.insert(after.assignments.planDays.end(), preview.planDays.begin(),
@@ -142,7 +147,7 @@ PlanCsvPreview ReadPlanCsvFile(const std::string& filePath, const SchoolCalendar
     return Failure("ファイル " + filePath + " は開けません");
   }
   if (info.st_size > static_cast<off_t>(kMaxPlanCsvBytes)) {
-    return Failure("ファイル " + filePath + " は大きすぎるため、取り込みは行いませんでした。");
+    return Failure(text::Formatted(text::calendar::kFileTooLarge, filePath.c_str()));
   }
   std::string bytes(kMaxPlanCsvBytes + 1, '\0');
   std::size_t filled = 0;
@@ -169,9 +174,7 @@ EditError ApplyPlanCsv(SchoolCalendar& calendar, const std::string& settingsPath
   auto& entries = changed.assignments.planDays;
   entries.insert(entries.end(), preview.planDays.begin(), preview.planDays.end());
   if (entries.size() > static_cast<std::size_t>(kMaxCalendarEntries)) {
-    return "日課の指定は" + std::to_string(kMaxCalendarEntries) +
-           "件までのため、取り込みは行いませんでした。期間にまとめられる日は「2027/2/15-2027/2/17」"
-           "のように書いてください。";
+    return text::Formatted(text::calendar::kTooManyPlanDays, kMaxCalendarEntries);
   }
   if (!WriteCalendarSettings(settingsPath, changed)) {
     return settingsPath + " に書き込めません";
@@ -181,7 +184,7 @@ EditError ApplyPlanCsv(SchoolCalendar& calendar, const std::string& settingsPath
 }
 
 std::string YearCsv(const std::vector<DayAnswer>& year) {
-  std::string csv = "日付,曜日,日課,チャイム数,最初,最後\n";
+  std::string csv = text::calendar::kYearCsvHeading;
   for (const DayAnswer& day : year) {
     csv += FormatDate(day.date) + "," + std::string(WeekdayName(day.weekday)) + ",";
     std::string label = DayPlanLabel(day);

@@ -2,14 +2,16 @@
 
 #include <algorithm>
 
+#include "calendar/calendar_texts.h"
+
 #include "plans/plan_file.h"
 #include "schedule/text_encoding.h"
 
 namespace tollvane {
 namespace {
 
-constexpr const char* kDateForm = "日付は 2026/4/1 のように入力してください。";
-constexpr const char* kFull = "これ以上は登録できません (99件まで)。";
+using text::calendar::kDateForm;
+using text::calendar::kFull;
 
 std::string WriteFailure(const std::string& path) {
   return path + " に書き込めません";
@@ -137,7 +139,7 @@ EditError SetAsideDamagedPlans(SchoolCalendar& calendar, const std::string& sett
   }
   const std::string planPath = PlanFilePath(settingsPath);
   if (!SetAsideDamagedPlanFile(planPath)) {
-    return "ファイル " + planPath + " の名前を変えられません";
+    return text::Formatted(text::calendar::kCannotSetAside, planPath.c_str());
   }
   calendar.planFileError.clear();
   calendar.plans = {};
@@ -152,10 +154,10 @@ EditError AssignPlan(SchoolCalendar& calendar, const std::string& settingsPath,
     return kDateForm;
   }
   if (*to < *from) {
-    return "終了日が開始日より前になっています。";
+    return text::calendar::kEndBeforeStartShort;
   }
   if (calendar.plans.find(plan) == nullptr) {
-    return "日課「" + NormalizedPlanName(plan) + "」はありません。";
+    return text::Formatted(text::calendar::kNoSuchPlan, NormalizedPlanName(plan).c_str());
   }
   if (Full(calendar.assignments.planDays.size())) {
     return kFull;
@@ -172,7 +174,7 @@ EditError AssignSwap(SchoolCalendar& calendar, const std::string& settingsPath,
     return kDateForm;
   }
   if (weekday < 1 || weekday > 7) {
-    return "曜日を選んでください。";
+    return text::calendar::kChooseWeekday;
   }
   if (Full(calendar.assignments.swaps.size())) {
     return kFull;
@@ -266,21 +268,20 @@ std::vector<std::string> AssignmentNotes(const SchoolCalendar& calendar) {
       const PlanDays& a = plans[earlier];
       const PlanDays& b = plans[later];
       if (a.first <= b.last && b.first <= a.last) {
-        notes.push_back("日課の指定 " + FormatPlanDays(a) + " と " + FormatPlanDays(b) +
-                        " が重なっています。重なった日は、あとの「" + b.plan +
-                        "」が優先されます。");
+        notes.push_back(text::Formatted(text::calendar::kPlanDaysOverlap, FormatPlanDays(a).c_str(),
+                                        FormatPlanDays(b).c_str(), b.plan.c_str()));
       }
     }
     if (calendar.plans.find(plans[later].plan) == nullptr) {
-      notes.push_back("日課「" + plans[later].plan + "」がないため、" +
-                      FormatPlanDays(plans[later]) + " の日はふだんのチャイムが鳴ります。");
+      notes.push_back(text::Formatted(text::calendar::kPlanMissing, plans[later].plan.c_str(),
+                                      FormatPlanDays(plans[later]).c_str()));
     }
   }
   for (const WeekdaySwap& swap : calendar.assignments.swaps) {
     for (const PlanDays& days : plans) {
       if (days.first <= swap.date && swap.date <= days.last) {
-        notes.push_back(FormatDate(swap.date) + " は日課「" + days.plan +
-                        "」の指定があるため、曜日の入れ替えは使われません。");
+        notes.push_back(text::Formatted(text::calendar::kSwapOverridden,
+                                        FormatDate(swap.date).c_str(), days.plan.c_str()));
         break;
       }
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "calendar/calendar_edit.h"
+#include "calendar/calendar_texts.h"
 #include "calendar/school_calendar.h"
 #include "engine/week_schedule.h"
 #include "plans/day_plan.h"
@@ -64,12 +65,9 @@ EditError ClearAssignmentsOn(SchoolCalendar& calendar, const std::string& settin
 std::vector<std::string> AssignmentNotes(const SchoolCalendar& calendar);
 
 // The verdict order as one line for the dialog.
-inline constexpr const char* kVerdictOrderText =
-    "優先順位: 休日設定 > 日課・曜日の入れ替え・臨時チャイムの指定 > 登校日 > "
-    "国民の祝日・休業期間・"
-    "取り込んだ休日 > 曜日のチャイム";
+inline constexpr const char* kVerdictOrderText = text::calendar::kVerdictOrder;
 
-// The answer's bells for the year view's day list, "8時30分 (音1)", with the source's name after
+// The answer's bells for the year view's day list, "8時30分(音1)", with the source's name after
 // plan, swap and extra bells ("10時35分 (音2) 臨時").
 std::vector<std::string> BellTexts(const DayAnswer& answer);
 

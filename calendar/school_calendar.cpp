@@ -297,10 +297,10 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
   std::error_code noFolder;
   if (status == CalendarFileRead::kFailed &&
       std::filesystem::is_directory(std::filesystem::path(daysPath).parent_path(), noFolder)) {
-    reading.problems.push_back({daysPath, "読み込めません"});
+    reading.problems.push_back({daysPath, text::calendar::kDaysFileUnreadable});
   }
   if (status == CalendarFileRead::kTooLarge) {
-    reading.problems.push_back({daysPath, "大きすぎるため読み込めません"});
+    reading.problems.push_back({daysPath, text::calendar::kDaysFileTooLarge});
   }
   if (status != CalendarFileRead::kOk) {
     return reading;
@@ -327,9 +327,8 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
   }
   // A file of garbage must not become a message of megabytes.
   if (unreadable > kReportedDayLines) {
-    reading.problems.push_back(
-        {daysPath,
-         "ほかに" + std::to_string(unreadable - kReportedDayLines) + "行を読み取れません"});
+    reading.problems.push_back({daysPath, text::Formatted(text::calendar::kMoreUnreadableLines,
+                                                          unreadable - kReportedDayLines)});
   }
   // A hand edit may have left the lines out of order or doubled.
   MergeDays(calendar.importedDays, days);

@@ -8,6 +8,8 @@
 #include <sstream>
 
 #include "desktop/desktop_entry.h"
+#include "desktop/desktop_texts.h"
+#include "engine/texts.h"
 #include "fileio/file_io.h"
 #include "fileio/home_folder.h"
 #include "settings/profile.h"
@@ -61,13 +63,13 @@ std::string StringValue(std::string_view text) {
 }  // namespace
 
 AutostartError AutostartError::CannotCreate(const std::string& path) {
-  return AutostartError("自動起動の設定 " + path + " を作成できません");
+  return AutostartError(text::Formatted(text::desktop::kCannotCreateEntry, path.c_str()));
 }
 AutostartError AutostartError::CannotRemove(const std::string& path) {
-  return AutostartError("自動起動の設定 " + path + " を削除できません");
+  return AutostartError(text::Formatted(text::desktop::kCannotRemoveEntry, path.c_str()));
 }
 AutostartError AutostartError::NoHome() {
-  return AutostartError("自動起動の設定の置き場所がわかりません (ホームフォルダが不明です)");
+  return AutostartError(text::desktop::kNoHomeForEntry);
 }
 
 std::string AutostartEntryPath() {

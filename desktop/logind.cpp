@@ -7,6 +7,9 @@
 #include <QDBusUnixFileDescriptor>
 #include <QVariant>
 
+#include "desktop/desktop_texts.h"
+#include "engine/texts.h"
+
 namespace tollvane {
 
 InhibitorLock& InhibitorLock::operator=(InhibitorLock&& other) noexcept {
@@ -28,11 +31,11 @@ void InhibitorLock::reset() {
 InhibitorLock TakeInhibitorLock(const QDBusConnection& bus, const QString& what, const QString& why,
                                 const QString& mode, int timeoutMs, std::string& whyNot) {
   if (!bus.isConnected()) {
-    whyNot = "システムバスにつながりません";
+    whyNot = text::desktop::kNoBus;
     return {};
   }
   if (!(bus.connectionCapabilities() & QDBusConnection::UnixFileDescriptorPassing)) {
-    whyNot = "システムバスがファイル記述子を渡せません";
+    whyNot = text::desktop::kNoFdPassing;
     return {};
   }
   QDBusMessage call = QDBusMessage::createMethodCall(
@@ -42,21 +45,21 @@ InhibitorLock TakeInhibitorLock(const QDBusConnection& bus, const QString& what,
   // Block, not BlockWithGui: no other handler may run inside the caller's handler.
   const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage) {
-    whyNot = "logind の応答: " + reply.errorName().toStdString() + " " +
-             reply.errorMessage().toStdString();
+    whyNot = text::Formatted(text::desktop::kRefusedBy, reply.errorName().toStdString().c_str(),
+                             reply.errorMessage().toStdString().c_str());
     return {};
   }
   const QDBusUnixFileDescriptor received =
       qvariant_cast<QDBusUnixFileDescriptor>(reply.arguments().value(0));
   if (!received.isValid()) {
-    whyNot = "logind の応答にファイル記述子がありません";
+    whyNot = text::desktop::kNoFdInReply;
     return {};
   }
   // An own copy, closed on exec so that no child process keeps the lock alive; Qt's copy is
   // closed with the reply.
   const int fd = ::fcntl(received.fileDescriptor(), F_DUPFD_CLOEXEC, 0);
   if (fd < 0) {
-    whyNot = "ファイル記述子を複製できません";
+    whyNot = text::desktop::kCannotDuplicate;
     return {};
   }
   return InhibitorLock(fd);

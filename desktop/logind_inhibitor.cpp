@@ -1,5 +1,8 @@
 #include "desktop/logind_inhibitor.h"
 
+#include "desktop/desktop_texts.h"
+#include "engine/texts.h"
+
 namespace tollvane {
 
 LogindInhibitor::LogindInhibitor(Recorder& recorder)
@@ -14,17 +17,14 @@ void LogindInhibitor::acquire() {
   }
   std::string whyNot;
   lock_ = TakeInhibitorLock(bus_, QStringLiteral("sleep:idle"),
-                            QStringLiteral("チャイムの時刻を待っています"), QStringLiteral("block"),
+                            QString::fromUtf8(text::desktop::kSleepReason), QStringLiteral("block"),
                             timeoutMs_, whyNot);
   if (lock_.held()) {
     failureRecorded_ = false;
   } else if (!failureRecorded_) {
     failureRecorded_ = true;
-    recorder_.record(
-        "警告",
-        "パソコンのスリープを止められませんでした。スリープするとチャイムは鳴りません。"
-        "電源の設定で自動のスリープを切ってください。(詳細: " +
-            whyNot + ")");
+    recorder_.record(text::record::kWarning,
+                     text::Formatted(text::desktop::kNoSleepLock, whyNot.c_str()));
   }
 }
 

@@ -8,6 +8,9 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "desktop/desktop_texts.h"
+#include "engine/texts.h"
+
 namespace tollvane {
 namespace {
 
@@ -51,14 +54,11 @@ SessionEnd::SessionEnd(Recorder& recorder, const QDBusConnection& bus, int timeo
   }
   std::string whyNot;
   delay_ = TakeInhibitorLock(bus, QStringLiteral("shutdown"),
-                             QStringLiteral("チャイム表を保存してから終了します"),
+                             QString::fromUtf8(text::desktop::kShutdownReason),
                              QStringLiteral("delay"), timeoutMs, whyNot);
   if (!delay_.held()) {
-    recorder_.record("警告",
-                     "シャットダウンの前にチャイム表を保存する時間を確保できませんでした。シャット"
-                     "ダウンやログアウトの前に、「ファイル」>「終了」でTollvaneを終了してください。"
-                     "(詳細: " +
-                         whyNot + ")");
+    recorder_.record(text::record::kWarning,
+                     text::Formatted(text::desktop::kNoShutdownDelay, whyNot.c_str()));
   }
   if (bus.isConnected()) {
     QDBusConnection(bus).connect(
@@ -111,7 +111,7 @@ void SessionEnd::onSignalPipe() {
       last = byte;
     }
     if (last != 0) {
-      announce("終了の指示を受けました", SignalName(last));
+      announce(text::desktop::kEndAsked, SignalName(last));
     }
   } catch (...) {
     // Nothing may escape into the event loop; the end is announced at most once anyway.
@@ -121,7 +121,7 @@ void SessionEnd::onSignalPipe() {
 void SessionEnd::onPrepareForShutdown(bool starting) {
   try {
     if (starting) {
-      announce("シャットダウンの知らせを受けました", "logind PrepareForShutdown");
+      announce(text::desktop::kShutdownComing, "logind PrepareForShutdown");
     }
   } catch (...) {
   }
@@ -132,7 +132,8 @@ void SessionEnd::announce(const std::string& cause, const std::string& detail) {
     return;
   }
   announced_ = true;
-  recorder_.record("終了", cause + "。チャイム表を保存して終了します。(詳細: " + detail + ")");
+  recorder_.record(text::record::kEnd,
+                   text::Formatted(text::desktop::kSessionEnding, cause.c_str(), detail.c_str()));
   emit sessionEnding();
 }
 

@@ -2,7 +2,9 @@
 
 #include <exception>
 
+#include "engine/texts.h"
 #include "fileio/file_io.h"
+#include "lifecycle/lifecycle_texts.h"
 #include "schedule/schedule_file.h"
 
 namespace tollvane {
@@ -15,13 +17,13 @@ bool AutosaveTrust::pagesHoldTheSchedule() const {
 const char* AutosaveTrust::whyNot() const {
   switch (origin_) {
     case Origin::kStart:
-      return "チャイム表が読み込まれても入力されてもいません";
+      return text::lifecycle::kNothingLoaded;
     case Origin::kAsking:
-      return "前回のデータを読み込むかどうかの答えがまだありません";
+      return text::lifecycle::kNotAnswered;
     case Origin::kRefused:
-      return "前回のデータを読み込まないと答えられました";
+      return text::lifecycle::kRefused;
     case Origin::kReloadFailed:
-      return "前回のデータを読み込めませんでした";
+      return text::lifecycle::kReloadFailed;
     default:
       return "";
   }
@@ -55,7 +57,9 @@ bool ReadsAsSchedule(const std::string& path) {
 AutosaveOutcome SaveAutomatically(const AutosaveTrust& trust, const WeekSchedule& pages,
                                   const std::string& path) {
   using R = AutosaveOutcome::Result;
-  const std::string notSaved = "チャイム表を " + path + " に保存しませんでした: ";
+  const auto notSaved = [&path](const std::string& why) {
+    return text::Formatted(text::lifecycle::kNotSaved, path.c_str(), why.c_str());
+  };
   try {
     LineBuffer lines;
     BuildScheduleLines(pages, lines);
@@ -69,23 +73,23 @@ AutosaveOutcome SaveAutomatically(const AutosaveTrust& trust, const WeekSchedule
     // Where there is no file yet nothing can be lost; over one, only pages that hold the
     // schedule are written.
     if (status != FileStatus::kMissing && !trust.pagesHoldTheSchedule()) {
-      return Outcome(R::kNotTrusted, notSaved + trust.whyNot() + "。");
+      return Outcome(R::kNotTrusted, notSaved(trust.whyNot()));
     }
     if (status == FileStatus::kFailed || (status == FileStatus::kOk && !ReadsAsSchedule(path))) {
-      return Outcome(R::kUnreadableKept,
-                     notSaved + "今のファイルが読めないため、そのまま残しました。");
+      return Outcome(R::kUnreadableKept, notSaved(text::lifecycle::kOldUnreadable));
     }
     // The same bytes again leave the backup as it is: it keeps the last content that differed.
     if (status == FileStatus::kOk && old != bytes) {
       const std::string backup = AutosaveBackupPath(path);
       if (!ReplaceFileAtomically(backup, old)) {
-        return Outcome(R::kFailed, notSaved + "前の内容を " + backup + " に残せませんでした。");
+        return Outcome(R::kFailed,
+                       notSaved(text::Formatted(text::lifecycle::kBackupFailed, backup.c_str())));
       }
     }
     StoreLines(lines, path);
-    return Outcome(R::kWritten, "チャイム表を保存しました: " + path);
+    return Outcome(R::kWritten, text::Formatted(text::lifecycle::kSaved, path.c_str()));
   } catch (const std::exception& error) {
-    return Outcome(R::kFailed, notSaved + error.what());
+    return Outcome(R::kFailed, notSaved(error.what()));
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "calendar/school_calendar.h"
 #include "engine/week_schedule.h"
+#include "lifecycle/lifecycle_texts.h"
 #include "schedule/page_texts.h"
 
 namespace tollvane {
@@ -19,6 +20,6 @@ std::string NextBellLine(bool armed, const WeekSchedule& armedSchedule, const Ho
                          const SchoolCalendar& calendar, const CurrentClock& now,
                          bool clockUnsynchronised);
 
-inline constexpr const char* kClockNotSetNote = "　パソコンの時計が自動で合わせられていません";
+inline constexpr const char* kClockNotSetNote = text::lifecycle::kClockNotSetNote;
 
 }  // namespace tollvane

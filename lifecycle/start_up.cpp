@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/texts.h"
+#include "lifecycle/lifecycle_texts.h"
+
 namespace tollvane {
 
 StartWay DecideStart(bool autoArm) {
@@ -37,14 +40,12 @@ StartNotice NoticeAfterUnattendedStart(AutosaveFileState before, const std::stri
   if (before == AutosaveFileState::kMissing) {
     return notice;  // a first start: nothing was lost, and the reload's own warning says it
   }
-  const std::string armed = "チャイム" + std::to_string(armedBells) + "件で開始しました。";
+  const std::string armed = text::Formatted(text::lifecycle::kArmedBells, armedBells);
   notice.box = true;
   notice.boxText =
-      "前回のチャイム表 " + path + " を読み込めませんでした。" + armed + path +
-      " は上書きせずに残してあります。チャイム表を開き直すか入力し直してから、「停　止」を"
-      "押してもう一度「開　始」を押してください。";
-  notice.recordLine = "前回のチャイム表 " + path + " を読み込めませんでした。" + armed +
-                      "ファイルはそのまま残してあります。(詳細: " + error + ")";
+      text::Formatted(text::lifecycle::kReloadFailedBox, path.c_str(), armed.c_str(), path.c_str());
+  notice.recordLine = text::Formatted(text::lifecycle::kReloadFailedLine, path.c_str(),
+                                      armed.c_str(), error.c_str());
   return notice;
 }
 

@@ -4,7 +4,9 @@
 #include <set>
 
 #include "engine/errors.h"
+#include "engine/texts.h"
 #include "engine/week_schedule.h"
+#include "plans/plan_texts.h"
 #include "schedule/text_encoding.h"
 #include "schedule/text_number.h"
 
@@ -62,34 +64,34 @@ std::string NormalizedPlanName(std::string_view name) {
 std::string PlanNameProblem(std::string_view raw) {
   const std::string name = NormalizedPlanName(raw);
   if (name.empty()) {
-    return "日課の名前を入力してください。";
+    return text::plans::kNameMissing;
   }
   if (!IsValidUtf8(name)) {
-    return "日課の名前に読み取れない文字があります。";
+    return text::plans::kNameUnreadable;
   }
   std::size_t characters = 0;
   if (HasControl(name, characters)) {
-    return "日課の名前に改行や制御文字は使えません。";
+    return text::plans::kNameWithControl;
   }
   if (characters > static_cast<std::size_t>(kMaxPlanNameChars)) {
-    return "日課の名前は" + std::to_string(kMaxPlanNameChars) + "文字までです。";
+    return text::Formatted(text::plans::kNameTooLong, kMaxPlanNameChars);
   }
   // "[" starts a plan in the plan file.
   if (name.front() == '[' || name.front() == ']') {
-    return "日課の名前を「[」や「]」で始めることはできません。";
+    return text::plans::kNameBracket;
   }
   return {};
 }
 
 std::string PlanBellProblem(const PlanBell& bell) {
   if (bell.hour < 0 || bell.hour > 23 || bell.minute < 0 || bell.minute > 59) {
-    return "時刻は0時1分から23時59分までで指定してください。";
+    return text::plans::kTimeRange;
   }
   if (bell.hour == 0 && bell.minute == 0) {
-    return "0時0分のチャイムは鳴りません。";
+    return text::plans::kMidnight;
   }
   if (bell.sound < 1 || bell.sound > kRegisteredSounds) {
-    return "音は1から" + std::to_string(kRegisteredSounds) + "までで指定してください。";
+    return text::Formatted(text::plans::kSoundRange, kRegisteredSounds);
   }
   return {};
 }
@@ -118,7 +120,7 @@ std::optional<PlanBell> PlanBellFromTexts(const std::string& hour, const std::st
 
 std::string PlanBookProblem(const PlanBook& book) {
   if (book.plans.size() > static_cast<std::size_t>(kMaxPlans)) {
-    return "日課は" + std::to_string(kMaxPlans) + "件までです。";
+    return text::Formatted(text::plans::kTooManyPlans, kMaxPlans);
   }
   std::set<std::string> names;
   for (const DayPlan& plan : book.plans) {
@@ -126,15 +128,14 @@ std::string PlanBookProblem(const PlanBook& book) {
       return problem;
     }
     if (plan.name != NormalizedPlanName(plan.name) || !names.insert(plan.name).second) {
-      return "同じ名前の日課「" + plan.name + "」がすでにあります。";
+      return text::Formatted(text::plans::kSameName, plan.name.c_str());
     }
     if (plan.bells.size() > static_cast<std::size_t>(kMaxPlanBells)) {
-      return "日課「" + plan.name + "」のチャイムは" + std::to_string(kMaxPlanBells) +
-             "件までです。";
+      return text::Formatted(text::plans::kTooManyBells, plan.name.c_str(), kMaxPlanBells);
     }
     for (const PlanBell& bell : plan.bells) {
       if (std::string problem = PlanBellProblem(bell); !problem.empty()) {
-        return "日課「" + plan.name + "」: " + problem;
+        return text::Formatted(text::plans::kPlanProblem, plan.name.c_str(), problem.c_str());
       }
     }
   }
@@ -174,8 +175,7 @@ std::optional<PlanBell> ParsePlanBellLine(std::string_view text) {
 }
 
 std::string PlanBellText(const PlanBell& bell) {
-  return std::to_string(bell.hour) + "時" + std::to_string(bell.minute) + "分 (音" +
-         std::to_string(bell.sound) + ")";
+  return text::Formatted(text::plans::kBell, bell.hour, bell.minute, bell.sound);
 }
 
 }  // namespace tollvane

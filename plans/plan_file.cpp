@@ -7,17 +7,16 @@
 #include <set>
 #include <system_error>
 
+#include "engine/texts.h"
 #include "fileio/file_io.h"
+#include "plans/plan_texts.h"
 #include "schedule/text_encoding.h"
 #include "settings/settings_location.h"
 
 namespace tollvane {
 namespace {
 
-constexpr const char* kHeader =
-    "# Tollvane 日課表 (UTF-8)\n"
-    "# [日課の名前] の行に続けて、チャイムを1行に1つ「時:分 音」で書きます (例: 8:30 1)。\n"
-    "# チャイムのない日課はノーチャイムの日です。\n";
+constexpr const char* kHeader = text::plans::kFileHeader;
 
 PlanFileReading Damaged(std::string error) {
   PlanFileReading reading;
@@ -34,10 +33,11 @@ std::string PlanFilePath(const std::string& settingsPath) {
 
 PlanFileReading ParsePlanFile(std::string_view bytes, std::string_view fileName) {
   const auto lineError = [&](int line, const std::string& what) {
-    return Damaged(std::string(fileName) + " の " + std::to_string(line) + "行目: " + what);
+    return Damaged(
+        text::Formatted(text::plans::kFileLine, std::string(fileName).c_str(), line, what.c_str()));
   };
   if (bytes.size() > kMaxPlanFileBytes) {
-    return Damaged(std::string(fileName) + " が大きすぎるため、読み込めません。");
+    return Damaged(text::Formatted(text::plans::kFileTooLarge, std::string(fileName).c_str()));
   }
   if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
     bytes.remove_prefix(kUtf8Bom.size());
@@ -48,8 +48,8 @@ PlanFileReading ParsePlanFile(std::string_view bytes, std::string_view fileName)
   std::size_t start = 0;
   for (int lineNumber = 1; start < bytes.size(); ++lineNumber) {
     if (lineNumber > kMaxPlanFileLines) {
-      return Damaged(std::string(fileName) + " の行が多すぎるため、読み込めません (" +
-                     std::to_string(kMaxPlanFileLines) + "行まで)。");
+      return Damaged(text::Formatted(text::plans::kFileTooManyLines, std::string(fileName).c_str(),
+                                     kMaxPlanFileLines));
     }
     std::size_t end = bytes.find('\n', start);
     if (end == std::string_view::npos) {
@@ -58,7 +58,7 @@ PlanFileReading ParsePlanFile(std::string_view bytes, std::string_view fileName)
     const std::string_view raw = bytes.substr(start, end - start);
     start = end + 1;
     if (!IsValidUtf8(raw) || raw.find('\0') != std::string_view::npos) {
-      return lineError(lineNumber, "読み取れない文字があります (UTF-8 ではありません)。");
+      return lineError(lineNumber, text::plans::kLineNotUtf8);
     }
     const std::string_view line = Trim(raw);
     if (line.empty() || line.front() == '#') {
@@ -66,36 +66,36 @@ PlanFileReading ParsePlanFile(std::string_view bytes, std::string_view fileName)
     }
     if (line.front() == '[') {
       if (line.back() != ']' || line.size() < 2) {
-        return lineError(lineNumber, "日課の名前の行は「[名前]」の形で書いてください。");
+        return lineError(lineNumber, text::plans::kNameLineForm);
       }
       const std::string name = NormalizedPlanName(line.substr(1, line.size() - 2));
       if (std::string problem = PlanNameProblem(name); !problem.empty()) {
         return lineError(lineNumber, problem);
       }
       if (!names.insert(name).second) {
-        return lineError(lineNumber, "同じ名前の日課「" + name + "」がすでにあります。");
+        return lineError(lineNumber, text::Formatted(text::plans::kSameName, name.c_str()));
       }
       if (book.plans.size() >= static_cast<std::size_t>(kMaxPlans)) {
-        return lineError(lineNumber, "日課は" + std::to_string(kMaxPlans) + "件までです。");
+        return lineError(lineNumber, text::Formatted(text::plans::kTooManyPlans, kMaxPlans));
       }
       book.plans.push_back({name, {}});
       continue;
     }
     const std::optional<PlanBell> bell = ParsePlanBellLine(line);
     if (!bell) {
-      return lineError(lineNumber, "チャイムは「8:30 1」のように時:分と音で書いてください (" +
-                                       std::string(line) + ")。");
+      return lineError(lineNumber,
+                       text::Formatted(text::plans::kBellLineForm, std::string(line).c_str()));
     }
     if (book.plans.empty()) {
-      return lineError(lineNumber, "チャイムの前に「[日課の名前]」の行が必要です。");
+      return lineError(lineNumber, text::plans::kBellBeforePlan);
     }
     if (std::string problem = PlanBellProblem(*bell); !problem.empty()) {
       return lineError(lineNumber, problem);
     }
     DayPlan& plan = book.plans.back();
     if (plan.bells.size() >= static_cast<std::size_t>(kMaxPlanBells)) {
-      return lineError(lineNumber, "日課「" + plan.name + "」のチャイムは" +
-                                       std::to_string(kMaxPlanBells) + "件までです。");
+      return lineError(lineNumber, text::Formatted(text::plans::kTooManyBells, plan.name.c_str(),
+                                                   kMaxPlanBells));
     }
     plan.bells.push_back(*bell);
   }
@@ -121,7 +121,7 @@ PlanFileReading ReadPlanFile(const std::string& path) {
     return Damaged("ファイル " + path + " は開けません");
   }
   if (info.st_size > static_cast<off_t>(kMaxPlanFileBytes)) {
-    return Damaged(shown + " が大きすぎるため、読み込めません。");
+    return Damaged(text::Formatted(text::plans::kFileTooLarge, shown.c_str()));
   }
   // Read one byte past the cap, in case the file grew after fstat.
   std::string bytes(kMaxPlanFileBytes + 1, '\0');

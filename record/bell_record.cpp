@@ -42,7 +42,10 @@ std::string NoteLine(std::string_view stamp, const std::string& text) {
 
 std::string Mebibytes(std::uintmax_t bytes) {
   const std::uintmax_t whole = bytes >> 20;
-  return whole > 0 ? std::to_string(whole) + "MiB" : std::to_string(bytes) + "バイト";
+  return whole > 0
+             ? text::Formatted(text::record_texts::kMebibytes,
+                               static_cast<unsigned long long>(whole))
+             : text::Formatted(text::record_texts::kBytes, static_cast<unsigned long long>(bytes));
 }
 
 // The file side of the writer thread: the folder's descriptor, which day file is open and how
@@ -112,8 +115,9 @@ class DayFiles {
   // At the end of the day's writing: how many lines its bound kept out goes into its file.
   void endDay() {
     if (dayDropped_ > 0 && fd_ >= 0) {
-      appendNote(NoteLine(lastDropped_, "この日の上限を超えた " + std::to_string(dayDropped_) +
-                                            "件の記録はファイルに残していません。"));
+      appendNote(
+          NoteLine(lastDropped_, text::Formatted(text::record_texts::kDayBoundDropped,
+                                                 static_cast<unsigned long long>(dayDropped_))));
     }
     dayDropped_ = 0;
     dayFull_ = false;
@@ -161,7 +165,7 @@ class DayFiles {
   // user read the record or have the prune delete their files).
   bool openFolder() {
     if (folder_.empty())
-      return refuseFolder("ホームフォルダがわかりません。");
+      return refuseFolder(text::record_texts::kNoHome);
     std::error_code ignored;
     fs::create_directories(folder_.parent_path(), ignored);
     ::mkdir(folder_.c_str(), 0700);
@@ -170,15 +174,15 @@ class DayFiles {
     if (!opened.valid()) {
       const int error = errno;
       if (::lstat(folder_.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
-        return refuseFolder("シンボリックリンクです。");
+        return refuseFolder(text::record_texts::kFolderIsLink);
       return refuse(error);
     }
     if (::fstat(opened.get(), &info) != 0)
       return refuse(errno);
     if (info.st_uid != ::geteuid())
-      return refuseFolder("ほかのユーザーのフォルダです。");
+      return refuseFolder(text::record_texts::kOthersFolder);
     if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-      return refuseFolder("ほかのユーザーも書き込めるフォルダです。");
+      return refuseFolder(text::record_texts::kSharedFolder);
     folderFd_ = std::move(opened);
     folderDevice_ = info.st_dev;
     folderInode_ = info.st_ino;
@@ -234,9 +238,8 @@ class DayFiles {
     openRefused_ = true;
     if (!failing_) {
       failing_ = true;
-      tell("tollvane: 動作記録のフォルダ " + folder_.string() + " を使いません。" + why +
-           "動作記録はシステムの記録にだけ残します。自分だけが書き込めるフォルダにしてください。"
-           "(詳細: journalctl -t tollvane)");
+      tell("tollvane: " + text::Formatted(text::record_texts::kFolderRefused,
+                                          folder_.string().c_str(), why.c_str()));
     }
     return false;
   }
@@ -253,9 +256,9 @@ class DayFiles {
   void setAside(std::string_view line) {
     if (partExists(1)) {
       dayFull_ = true;
-      appendNote(NoteLine(StampOf(line), "この日の動作記録が上限の " +
-                                             Mebibytes(2 * limits_.dayFileBytes) +
-                                             "に達しました。これ以降の記録は件数だけを残します。"));
+      appendNote(
+          NoteLine(StampOf(line), text::Formatted(text::record_texts::kDayFull,
+                                                  Mebibytes(2 * limits_.dayFileBytes).c_str())));
       return;
     }
     close();
@@ -446,7 +449,8 @@ struct BellRecord::Shared {
     if (repeat && repeat->count > 0) {
       queue.push_back(
           FormatRecordLine(repeat->last, repeat->kind,
-                           repeat->text + "(同じ記録 " + std::to_string(repeat->count) + "回)"));
+                           text::Formatted(text::record_texts::kRepeated, repeat->text.c_str(),
+                                           static_cast<unsigned long long>(repeat->count))));
       repeat->count = 0;
     }
   }

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/texts.h"
+
 namespace tollvane {
 namespace {
 
@@ -36,7 +38,9 @@ class NativeJournal : public JournalSink {
 
   void send(std::string_view stamp, std::string_view kind, std::string_view text) override {
     // Errors and warnings stand out in journalctl.
-    const int priority = kind == "エラー" ? LOG_ERR : kind == "警告" ? LOG_WARNING : LOG_INFO;
+    const int priority = kind == text::record::kError     ? LOG_ERR
+                         : kind == text::record::kWarning ? LOG_WARNING
+                                                          : LOG_INFO;
     std::string message(kind);
     message += ' ';
     message += text;

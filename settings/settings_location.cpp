@@ -5,13 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
 
+#include "engine/texts.h"
 #include "fileio/file_io.h"
 #include "fileio/home_folder.h"
+#include "settings/location_texts.h"
 #include "settings/settings_file.h"
 
 namespace tollvane {
@@ -110,8 +111,6 @@ void CopyIfMissing(const std::string& from, const std::string& to) {
   CreateExclusively(to, bytes);
 }
 
-const char* const kOthersMayWriteReason = "ほかのユーザーも書き換えられるフォルダです。";
-
 }  // namespace
 
 bool SystemFileAccess::exists(const std::string& path) const {
@@ -132,9 +131,8 @@ std::string SystemFileAccess::othersMayWrite(const std::string& folder) const {
   if (!foreignOwner && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0) {
     return {};
   }
-  char mode[8];
-  std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
-  return "持ち主 uid " + std::to_string(info.st_uid) + ", 権限 " + mode;
+  return text::Formatted(text::location::kOwnerAndMode, static_cast<unsigned>(info.st_uid),
+                         static_cast<unsigned>(info.st_mode & 07777));
 }
 
 SettingsEnvironment SettingsEnvironment::FromProcess() {
@@ -156,23 +154,22 @@ SettingsLocation ChooseSettingsLocation(const std::string& executablePath,
   }
   const auto tell = [&](const std::string& line) {
     if (note != nullptr && besideUsable && !others.empty()) {
-      *note = line + "(詳細: " + others + ")";
+      *note = text::Formatted(text::location::kWithDetail, line.c_str(), others.c_str());
     }
   };
 
   std::string configHome = environment.xdgConfigHome;
   if (!IsAbsolute(configHome)) {
     if (!IsAbsolute(environment.home)) {
-      tell("実行ファイルのフォルダ " + besideFolder + " は" + kOthersMayWriteReason +
-           "ホームフォルダがわからないため、設定ファイルはそこに置きます。フォルダの権限を直して"
-           "ください。");
+      tell(text::Formatted(text::location::kKeptBeside, besideFolder.c_str(),
+                           text::location::kOthersMayWrite));
       return {beside, {}};
     }
     configHome = environment.home + "/.config";
   }
   SettingsLocation location{configHome + "/" + kAppFolder + "/" + kUserSettingsName, {}};
-  tell("設定ファイルを実行ファイルのフォルダ " + besideFolder + " に置きません。" +
-       kOthersMayWriteReason + "代わりに " + location.file + " を使います。");
+  tell(text::Formatted(text::location::kMovedAway, besideFolder.c_str(),
+                       text::location::kOthersMayWrite, location.file.c_str()));
   if (files.exists(location.file)) {
     return location;
   }

@@ -502,7 +502,8 @@ void TForm1::Plans1Click() {
               calendar_, parts_.settingsPath, [this] { return previewSchedule(); }, parts_.prompts,
               [this] {
                 record().record(text::record::kFile,
-                                "日課表を保存しました: " + PlanFilePath(parts_.settingsPath));
+                                text::Formatted(text::window::kPlansSaved,
+                                                PlanFilePath(parts_.settingsPath).c_str()));
                 if (nextBellLine_ != nullptr)
                   updateNextBell();
               },
@@ -527,7 +528,8 @@ void TForm1::YearPlan1Click() {
                           parts_.prompts, parts_.fileDialogs,
                           [this] {
                             record().record(text::record::kFile,
-                                            "学校カレンダーを保存しました: " + parts_.settingsPath);
+                                            text::Formatted(text::window::kCalendarSaved,
+                                                            parts_.settingsPath.c_str()));
                             if (nextBellLine_ != nullptr)
                               updateNextBell();
                           }},

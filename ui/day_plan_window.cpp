@@ -10,10 +10,12 @@
 
 #include "calendar/day_verdict.h"
 #include "calendar/plan_edit.h"
+#include "engine/texts.h"
 #include "plans/plan_file.h"
 #include "ui/guard.h"
 #include "ui/qt_services.h"
 #include "ui/schedule_page.h"
+#include "ui/window_texts.h"
 
 namespace tollvane {
 namespace {
@@ -42,37 +44,39 @@ QString Q(const std::string& text) {
 DayPlanWindow::DayPlanWindow(DayPlanWindowParts parts, QWidget* parent)
     : QDialog(parent), p_(std::move(parts)) {
   setObjectName(QStringLiteral("DayPlanWindow"));
-  setWindowTitle(QStringLiteral("日課表"));
+  setWindowTitle(QString::fromUtf8(text::window::kPlansTitle));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   const QFont font = ProportionalFont(12);
   setFont(font);
   setFixedSize(kPanelLeft + kPanelWidth + 8, 404);
 
-  MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("日課"), 8, 8, font);
+  MakeLabel(this, QStringLiteral("Label1"), QString::fromUtf8(text::window::kPlanLabel), 8, 8,
+            font);
   listBox1_ = new QListWidget(this);
   listBox1_->setObjectName(QStringLiteral("ListBox1"));
   listBox1_->setGeometry(8, 24, 160, 220);
   connect(listBox1_, &QListWidget::currentRowChanged, this, [this] { ListBox1Change(); });
   edit1_ = new QLineEdit(this);
   edit1_->setObjectName(QStringLiteral("Edit1"));
-  edit1_->setPlaceholderText(QStringLiteral("日課の名前"));
+  edit1_->setPlaceholderText(QString::fromUtf8(text::window::kPlanNameHint));
   edit1_->setGeometry(8, 250, 160, 21);
-  auto* add = MakeButton(this, QStringLiteral("Button1"), QStringLiteral("追加"), {8, 276, 77, 25});
+  auto* add = MakeButton(this, QStringLiteral("Button1"),
+                         QString::fromUtf8(text::window::kAddButton), {8, 276, 77, 25});
   connect(add, &QPushButton::clicked, this, [this] { Button1Click(); });
-  auto* rename =
-      MakeButton(this, QStringLiteral("Button2"), QStringLiteral("名前の変更"), {91, 276, 77, 25});
+  auto* rename = MakeButton(this, QStringLiteral("Button2"),
+                            QString::fromUtf8(text::window::kRenameButton), {91, 276, 77, 25});
   connect(rename, &QPushButton::clicked, this, [this] { Button2Click(); });
   comboBox1_ = new QComboBox(this);
   comboBox1_->setObjectName(QStringLiteral("ComboBox1"));
   for (const char* name : kWeekdayNames)
     comboBox1_->addItem(QString::fromUtf8(name));
   comboBox1_->setGeometry(8, 310, 49, kDropDownHeight);
-  auto* copy = MakeButton(this, QStringLiteral("Button3"), QStringLiteral("曜日からコピー"),
-                          {63, 308, 105, 25});
+  auto* copy = MakeButton(this, QStringLiteral("Button3"),
+                          QString::fromUtf8(text::window::kCopyWeekdayButton), {63, 308, 105, 25});
   connect(copy, &QPushButton::clicked, this, [this] { Button3Click(); });
-  auto* remove =
-      MakeButton(this, QStringLiteral("Button4"), QStringLiteral("削除"), {8, 340, 77, 25});
+  auto* remove = MakeButton(this, QStringLiteral("Button4"),
+                            QString::fromUtf8(text::window::kRemoveButton), {8, 340, 77, 25});
   connect(remove, &QPushButton::clicked, this, [this] { Button4Click(); });
 
   // The slots on a panel of the pages' colour, four columns of twelve.
@@ -84,7 +88,9 @@ DayPlanWindow::DayPlanWindow(DayPlanWindowParts parts, QWidget* parent)
   palette.setColor(QPalette::Window, QColor(196, 255, 255));
   panel->setPalette(palette);
   heading_ = MakeLabel(panel, QStringLiteral("Heading"), QString(), 8, 8, font);
-  const QString headings[3] = {QStringLiteral("時"), QStringLiteral("分"), QStringLiteral("音№")};
+  const QString headings[3] = {QString::fromUtf8(text::window::kHourColumn),
+                               QString::fromUtf8(text::window::kMinuteColumn),
+                               QStringLiteral("音№")};
   for (int column = 0; column < kColumns; ++column) {
     for (int kind = 0; kind < 3; ++kind)
       MakeLabel(panel, QString(), headings[kind], kHeadingX[kind] + column * kColumnPitch, 24,
@@ -110,21 +116,25 @@ DayPlanWindow::DayPlanWindow(DayPlanWindowParts parts, QWidget* parent)
   label2_->setWordWrap(true);
   label2_->setGeometry(kPanelLeft, 338, 520, 60);
   label2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  button8_ = MakeButton(this, QStringLiteral("Button8"), QStringLiteral("別名で残して新しく始める"),
-                        {kPanelLeft + 528, 340, 170, 25});
+  button8_ =
+      MakeButton(this, QStringLiteral("Button8"), QString::fromUtf8(text::window::kSetAsideButton),
+                 {kPanelLeft + 528, 340, 170, 25});
   connect(button8_, &QPushButton::clicked, this, [this] { Button8Click(); });
   button8_->hide();
   const int right = kPanelLeft + kPanelWidth;
-  auto* update = MakeButton(this, QStringLiteral("Button5"), QStringLiteral("更新"),
-                            {right - 80, 340, 80, 25});
+  auto* update =
+      MakeButton(this, QStringLiteral("Button5"), QString::fromUtf8(text::window::kUpdateButton),
+                 {right - 80, 340, 80, 25});
   connect(update, &QPushButton::clicked, this, [this] { Button5Click(); });
   if (p_.openYear) {
-    auto* year = MakeButton(this, QStringLiteral("Button6"), QStringLiteral("年間予定..."),
-                            {right - 266, 372, 97, 25});
+    auto* year =
+        MakeButton(this, QStringLiteral("Button6"), QString::fromUtf8(text::window::kYearButton),
+                   {right - 266, 372, 97, 25});
     connect(year, &QPushButton::clicked, this, [this] { Guard(this, [this] { p_.openYear(); }); });
   }
-  auto* close = MakeButton(this, QStringLiteral("Button7"), QStringLiteral("閉じる"),
-                           {right - 80, 372, 80, 25});
+  auto* close =
+      MakeButton(this, QStringLiteral("Button7"), QString::fromUtf8(text::window::kCloseButton),
+                 {right - 80, 372, 80, 25});
   connect(close, &QPushButton::clicked, this, [this] { accept(); });
 }
 
@@ -157,13 +167,15 @@ void DayPlanWindow::showPlans(int select) {
     listBox1_->setCurrentRow(count == 0 ? -1 : std::clamp(select, 0, count - 1));
   }
   if (damaged()) {
-    label2_->setText(Q(p_.calendar.planFileError + "\n直すまで日課表は変更できません。"));
+    label2_->setText(
+        Q(text::Formatted(text::window::kPlansLocked, p_.calendar.planFileError.c_str())));
     QPalette red = palette();
     red.setColor(QPalette::WindowText, QColor(192, 0, 0));
     label2_->setPalette(red);
     button8_->show();
   } else {
-    label2_->setText(Q("日課表ファイル: " + PlanFilePath(p_.settingsPath)));
+    label2_->setText(
+        Q(text::Formatted(text::window::kPlanFileLabel, PlanFilePath(p_.settingsPath).c_str())));
     label2_->setPalette(palette());
     button8_->hide();
   }
@@ -179,7 +191,9 @@ void DayPlanWindow::showPlans(int select) {
 
 void DayPlanWindow::showBells() {
   const DayPlan* plan = selectedPlan();
-  heading_->setText(plan == nullptr ? QString() : Q(plan->name + "のチャイム"));
+  heading_->setText(plan == nullptr
+                        ? QString()
+                        : Q(text::Formatted(text::window::kPlanBellsHeading, plan->name.c_str())));
   heading_->adjustSize();
   for (int row = 0; row < kRows; ++row) {
     const bool used = plan != nullptr && row < static_cast<int>(plan->bells.size());
@@ -203,7 +217,7 @@ const DayPlan* DayPlanWindow::selectedPlan() const {
 bool DayPlanWindow::Check(const std::string& error) {
   if (error.empty())
     return true;
-  p_.prompts.ask(error, "警告", Buttons::Ok);
+  p_.prompts.ask(error, text::kWarning, Buttons::Ok);
   return false;
 }
 
@@ -244,7 +258,7 @@ void DayPlanWindow::Button2Click() {
 void DayPlanWindow::Button3Click() {
   Guard(this, [this] {
     if (selectedPlan() == nullptr) {
-      Check("コピー先の日課を選んでください。");
+      Check(text::window::kChooseCopyTarget);
       return;
     }
     const int weekday = kWeekdays[std::max(0, comboBox1_->currentIndex())];
@@ -268,15 +282,13 @@ void DayPlanWindow::Button4Click() {
     bool removeAssignments = false;
     if (assigned > 0) {
       const Answer answer = p_.prompts.ask(
-          "日課「" + plan->name + "」には日付の割り当てが" + std::to_string(assigned) +
-              "件あります。割り当ても削除しますか？\n「いいえ」では割り当てが残り、その日は曜日の"
-              "チャイムが鳴ります。",
-          "確認", Buttons::YesNoCancel);
+          text::Formatted(text::window::kRemoveAssignedPlan, plan->name.c_str(), assigned),
+          text::kConfirm, Buttons::YesNoCancel);
       if (answer == Answer::Cancel)
         return;
       removeAssignments = answer == Answer::Yes;
-    } else if (p_.prompts.ask("日課「" + plan->name + "」を削除します。よろしいですか？", "確認",
-                              Buttons::OkCancel) != Answer::Ok) {
+    } else if (p_.prompts.ask(text::Formatted(text::window::kRemovePlan, plan->name.c_str()),
+                              text::kConfirm, Buttons::OkCancel) != Answer::Ok) {
       return;
     }
     if (!Check(RemovePlan(p_.calendar, p_.settingsPath, static_cast<std::size_t>(row),
@@ -299,7 +311,7 @@ void DayPlanWindow::Button5Click() {
           rows_[i][0]->currentText().toStdString(), rows_[i][1]->currentText().toStdString(),
           rows_[i][2]->currentText().toStdString(), &problem);
       if (!problem.empty()) {
-        Check(std::to_string(i + 1) + "番目のチャイム: " + problem);
+        Check(text::Formatted(text::window::kRowProblem, i + 1, problem.c_str()));
         rows_[i][0]->setFocus();
         return;
       }
@@ -314,8 +326,8 @@ void DayPlanWindow::Button5Click() {
 
 void DayPlanWindow::Button8Click() {
   Guard(this, [this] {
-    if (p_.prompts.ask("読めない日課表ファイルを別名で残し、空の日課表で始めます。よろしいですか？",
-                       "確認", Buttons::OkCancel) != Answer::Ok)
+    if (p_.prompts.ask(text::window::kSetAsideQuestion, text::kConfirm, Buttons::OkCancel) !=
+        Answer::Ok)
       return;
     if (!Check(SetAsideDamagedPlans(p_.calendar, p_.settingsPath)))
       return;

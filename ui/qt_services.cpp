@@ -18,6 +18,7 @@
 #include "engine/texts.h"
 #include "ui/japanese_texts.h"
 #include "ui/keyboard.h"
+#include "ui/window_texts.h"
 
 namespace tollvane {
 
@@ -260,8 +261,8 @@ std::optional<std::string> QtFileDialogs::saveSchedule(const std::string& curren
 }
 
 std::optional<std::string> QtFileDialogs::openCsv() {
-  QFileDialog dialog(ParentOf(parent_), QStringLiteral("取り込むファイルを指定してください"),
-                     QString(), QtFilter("CSV|*.csv|すべてのファイル|*"));
+  QFileDialog dialog(ParentOf(parent_), QString::fromUtf8(text::window::kImportTitle), QString(),
+                     QtFilter(text::window::kCsvFilter));
   UseOwnWidgets(dialog);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
@@ -271,8 +272,8 @@ std::optional<std::string> QtFileDialogs::openCsv() {
 }
 
 std::optional<std::string> QtFileDialogs::saveCsv(const std::string& suggested) {
-  QFileDialog dialog(ParentOf(parent_), QStringLiteral("書き出すファイルを指定してください"),
-                     QString(), QtFilter("CSV|*.csv"));
+  QFileDialog dialog(ParentOf(parent_), QString::fromUtf8(text::window::kExportTitle), QString(),
+                     QtFilter("CSV|*.csv"));
   UseOwnWidgets(dialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QStringLiteral("csv"));

@@ -72,12 +72,12 @@ bool QtDayFileChooser::confirmImport(QWidget* parent, const std::string& questio
                                      const std::vector<std::string>& lines) {
   QDialog box(parent);
   box.setObjectName(QStringLiteral("ImportPlanDialog"));
-  box.setWindowTitle(QStringLiteral("取り込みの確認"));
+  box.setWindowTitle(QString::fromUtf8(text::window::kImportConfirmTitle));
   box.setFont(ProportionalFont(12));
   auto* layout = new QVBoxLayout(&box);
-  auto* text = new QLabel(Q(question), &box);
-  text->setWordWrap(true);
-  layout->addWidget(text);
+  auto* questionLabel = new QLabel(Q(question), &box);
+  questionLabel->setWordWrap(true);
+  layout->addWidget(questionLabel);
   auto* list = new QListWidget(&box);
   list->setObjectName(QStringLiteral("ImportPlanList"));
   list->setUniformItemSizes(true);
@@ -85,8 +85,10 @@ bool QtDayFileChooser::confirmImport(QWidget* parent, const std::string& questio
     list->addItem(Q(line));
   layout->addWidget(list);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("取り込む"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+  buttons->button(QDialogButtonBox::Ok)
+      ->setText(QString::fromUtf8(text::window::kImportConfirmButton));
+  buttons->button(QDialogButtonBox::Cancel)
+      ->setText(QString::fromUtf8(text::window::kCancelButton));
   QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
   layout->addWidget(buttons);
@@ -149,8 +151,8 @@ SchoolCalendarDialog::SchoolCalendarDialog(CalendarDialogParts parts, QWidget* p
   auto* close = MakeButton(this, QStringLiteral("Button7"), Q(t::kCloseButton), {519, 412, 73, 25});
   connect(close, &QPushButton::clicked, this, [this] { Button7Click(); });
   if (p_.openYear) {
-    yearPlan_ = MakeButton(this, QStringLiteral("YearPlan"), QStringLiteral("年間予定..."),
-                           {415, 412, 97, 25});
+    yearPlan_ = MakeButton(this, QStringLiteral("YearPlan"),
+                           QString::fromUtf8(text::window::kYearButton), {415, 412, 97, 25});
     connect(yearPlan_, &QPushButton::clicked, this, [this] { YearPlanClick(); });
     yearPlan_->hide();
   }

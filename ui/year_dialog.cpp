@@ -6,14 +6,17 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "calendar/calendar_texts.h"
 #include "calendar/day_verdict.h"
 #include "calendar/national_holidays.h"
 #include "calendar/plan_csv.h"
 #include "calendar/plan_edit.h"
+#include "engine/texts.h"
 #include "fileio/file_io.h"
 #include "ui/guard.h"
 #include "ui/qt_services.h"
 #include "ui/schedule_page.h"
+#include "ui/window_texts.h"
 #include "ui/year_view.h"
 
 namespace tollvane {
@@ -58,12 +61,12 @@ YearCellKind KindOf(const DayAnswer& answer) {
 
 // "2027/2/15(月) 短縮日課 6件", and the answer's problem on a line of its own.
 std::string DaySummary(const DayAnswer& answer) {
-  std::string text = DayText(answer.date) + " " + DayPlanLabel(answer);
+  std::string summary = DayText(answer.date) + " " + DayPlanLabel(answer);
   if (!answer.verdict.silent)
-    text += " " + std::to_string(answer.bells.size()) + "件";
+    summary += text::Formatted(text::window::kDayBellCount, static_cast<int>(answer.bells.size()));
   if (!answer.problem.empty())
-    text += "\n" + answer.problem;
-  return text;
+    summary += "\n" + answer.problem;
+  return summary;
 }
 
 std::vector<DayAnswer> SchoolYearAnswers(const WeekSchedule& schedule, const HolidayList& holidays,
@@ -82,20 +85,20 @@ std::vector<DayAnswer> SchoolYearAnswers(const WeekSchedule& schedule, const Hol
 YearDialog::YearDialog(YearDialogParts parts, QWidget* parent)
     : QDialog(parent), p_(std::move(parts)) {
   setObjectName(QStringLiteral("YearDialog"));
-  setWindowTitle(QStringLiteral("年間予定"));
+  setWindowTitle(QString::fromUtf8(text::window::kYearTitle));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   const QFont font = ProportionalFont(12);
   setFont(font);
   setFixedSize(kSideLeft + kSideWidth + 8, 520);
 
-  auto* previous =
-      MakeButton(this, QStringLiteral("PreviousYear"), QStringLiteral("< 前年度"), {8, 6, 73, 23});
+  auto* previous = MakeButton(this, QStringLiteral("PreviousYear"),
+                              QString::fromUtf8(text::window::kPreviousYear), {8, 6, 73, 23});
   connect(previous, &QPushButton::clicked, this, [this] { PreviousYearClick(); });
   yearLabel_ =
       MakeLabel(this, QStringLiteral("YearLabel"), QString(), 92, 10, ProportionalFont(12, true));
-  auto* next =
-      MakeButton(this, QStringLiteral("NextYear"), QStringLiteral("次年度 >"), {200, 6, 73, 23});
+  auto* next = MakeButton(this, QStringLiteral("NextYear"),
+                          QString::fromUtf8(text::window::kNextYear), {200, 6, 73, 23});
   connect(next, &QPushButton::clicked, this, [this] { NextYearClick(); });
 
   yearView_ = new YearView(this);
@@ -117,8 +120,8 @@ YearDialog::YearDialog(YearDialogParts parts, QWidget* parent)
                              YearCellKindName(kind), x + 18, legendTop, font);
     x += 18 + name->width() + 14;
   }
-  MakeLabel(this, QStringLiteral("LegendHoliday"), QStringLiteral("赤い数字: 祝日・日曜"), x,
-            legendTop, font);
+  MakeLabel(this, QStringLiteral("LegendHoliday"), QString::fromUtf8(text::window::kHolidayLegend),
+            x, legendTop, font);
   auto* order = MakeLabel(this, QStringLiteral("VerdictOrder"),
                           QString::fromUtf8(kVerdictOrderText), 8, legendTop + 22, font);
   order->setWordWrap(true);
@@ -133,29 +136,34 @@ YearDialog::YearDialog(YearDialogParts parts, QWidget* parent)
   dayBells_->setObjectName(QStringLiteral("DayBells"));
   dayBells_->setGeometry(kSideLeft, 42, kSideWidth, 150);
 
-  MakeLabel(this, QStringLiteral("PlanHead"), QStringLiteral("日課"), kSideLeft, 202, font);
+  MakeLabel(this, QStringLiteral("PlanHead"), QString::fromUtf8(text::window::kPlanLabel),
+            kSideLeft, 202, font);
   planCombo_ = new QComboBox(this);
   planCombo_->setObjectName(QStringLiteral("PlanCombo"));
   planCombo_->setGeometry(kSideLeft + 40, 198, kSideWidth - 40, kEditHeight);
   lastDate_ = new QLineEdit(this);
   lastDate_->setObjectName(QStringLiteral("LastDate"));
-  lastDate_->setPlaceholderText(QStringLiteral("まで (日付、省略可)"));
+  lastDate_->setPlaceholderText(QString::fromUtf8(text::window::kLastDateHint));
   lastDate_->setGeometry(kSideLeft + 40, 224, 120, kEditHeight);
-  auto* assign = MakeButton(this, QStringLiteral("AssignPlan"), QStringLiteral("割り当て"),
-                            {kSideLeft + 166, 222, kSideWidth - 166, 25});
+  auto* assign =
+      MakeButton(this, QStringLiteral("AssignPlan"), QString::fromUtf8(text::window::kAssignButton),
+                 {kSideLeft + 166, 222, kSideWidth - 166, 25});
   connect(assign, &QPushButton::clicked, this, [this] { AssignPlanClick(); });
 
-  MakeLabel(this, QStringLiteral("SwapHead"), QStringLiteral("曜日"), kSideLeft, 262, font);
+  MakeLabel(this, QStringLiteral("SwapHead"), QString::fromUtf8(text::window::kWeekdayLabel),
+            kSideLeft, 262, font);
   swapCombo_ = new QComboBox(this);
   swapCombo_->setObjectName(QStringLiteral("SwapCombo"));
   for (const char* name : kWeekdayNames)
-    swapCombo_->addItem(QString::fromUtf8(name) + QStringLiteral("曜日のチャイム"));
+    swapCombo_->addItem(QString::fromUtf8(name) + QString::fromUtf8(text::window::kWeekdayBells));
   swapCombo_->setGeometry(kSideLeft + 40, 258, 120, kEditHeight);
-  auto* swap = MakeButton(this, QStringLiteral("AssignSwap"), QStringLiteral("入れ替え"),
-                          {kSideLeft + 166, 256, kSideWidth - 166, 25});
+  auto* swap =
+      MakeButton(this, QStringLiteral("AssignSwap"), QString::fromUtf8(text::window::kSwapButton),
+                 {kSideLeft + 166, 256, kSideWidth - 166, 25});
   connect(swap, &QPushButton::clicked, this, [this] { AssignSwapClick(); });
 
-  MakeLabel(this, QStringLiteral("ExtraHead"), QStringLiteral("臨時"), kSideLeft, 296, font);
+  MakeLabel(this, QStringLiteral("ExtraHead"), QString::fromUtf8(text::window::kExtraLabel),
+            kSideLeft, 296, font);
   const int extraX[3] = {kSideLeft + 40, kSideLeft + 82, kSideLeft + 124};
   const char* const extraNames[3] = {"ExtraHour", "ExtraMinute", "ExtraSound"};
   for (int kind = 0; kind < 3; ++kind) {
@@ -163,12 +171,13 @@ YearDialog::YearDialog(YearDialogParts parts, QWidget* parent)
     extra_[kind]->setObjectName(QLatin1String(extraNames[kind]));
     extra_[kind]->setGeometry(extraX[kind], 292, 40, 20);
   }
-  auto* addExtra = MakeButton(this, QStringLiteral("AddExtra"), QStringLiteral("追加"),
-                              {kSideLeft + 166, 290, kSideWidth - 166, 25});
+  auto* addExtra =
+      MakeButton(this, QStringLiteral("AddExtra"), QString::fromUtf8(text::window::kAddButton),
+                 {kSideLeft + 166, 290, kSideWidth - 166, 25});
   connect(addExtra, &QPushButton::clicked, this, [this] { AddExtraClick(); });
 
   auto* clear =
-      MakeButton(this, QStringLiteral("ClearDay"), QStringLiteral("この日の割り当てを外す"),
+      MakeButton(this, QStringLiteral("ClearDay"), QString::fromUtf8(text::window::kClearDayButton),
                  {kSideLeft, 326, kSideWidth, 25});
   connect(clear, &QPushButton::clicked, this, [this] { ClearDayClick(); });
 
@@ -180,14 +189,17 @@ YearDialog::YearDialog(YearDialogParts parts, QWidget* parent)
   red.setColor(QPalette::WindowText, QColor(192, 0, 0));
   notes_->setPalette(red);
 
-  auto* import = MakeButton(this, QStringLiteral("ImportCsv"), QStringLiteral("取り込み..."),
-                            {kSideLeft, 486, 80, 25});
+  auto* import =
+      MakeButton(this, QStringLiteral("ImportCsv"), QString::fromUtf8(text::window::kImportButton),
+                 {kSideLeft, 486, 80, 25});
   connect(import, &QPushButton::clicked, this, [this] { ImportClick(); });
-  auto* exportCsv = MakeButton(this, QStringLiteral("ExportCsv"), QStringLiteral("書き出し..."),
-                               {kSideLeft + 86, 486, 80, 25});
+  auto* exportCsv =
+      MakeButton(this, QStringLiteral("ExportCsv"), QString::fromUtf8(text::window::kExportButton),
+                 {kSideLeft + 86, 486, 80, 25});
   connect(exportCsv, &QPushButton::clicked, this, [this] { ExportClick(); });
-  auto* close = MakeButton(this, QStringLiteral("CloseButton"), QStringLiteral("閉じる"),
-                           {kSideLeft + kSideWidth - 73, 486, 73, 25});
+  auto* close =
+      MakeButton(this, QStringLiteral("CloseButton"), QString::fromUtf8(text::window::kCloseButton),
+                 {kSideLeft + kSideWidth - 73, 486, 73, 25});
   connect(close, &QPushButton::clicked, this, [this] { accept(); });
 }
 
@@ -204,7 +216,7 @@ void YearDialog::refresh() {
 }
 
 void YearDialog::fill() {
-  yearLabel_->setText(QStringLiteral("%1年度").arg(firstYear_));
+  yearLabel_->setText(QString::fromUtf8(text::window::kSchoolYear).arg(firstYear_));
   yearLabel_->adjustSize();
   const std::vector<DayAnswer> answers =
       SchoolYearAnswers(p_.schedule(), p_.holidays, p_.calendar, firstYear_);
@@ -234,7 +246,7 @@ void YearDialog::showDay(CivilDate date) {
 bool YearDialog::Check(const std::string& error) {
   if (error.empty())
     return true;
-  p_.prompts.ask(error, "警告", Buttons::Ok);
+  p_.prompts.ask(error, text::kWarning, Buttons::Ok);
   return false;
 }
 
@@ -287,7 +299,7 @@ void YearDialog::AddExtraClick() {
         extra_[0]->currentText().toStdString(), extra_[1]->currentText().toStdString(),
         extra_[2]->currentText().toStdString(), &problem);
     if (!bell) {
-      Check(problem.empty() ? "臨時チャイムの時刻を入力してください。" : problem);
+      Check(problem.empty() ? text::window::kExtraTimeMissing : problem);
       return;
     }
     if (!Check(
@@ -311,12 +323,14 @@ namespace {
 constexpr std::size_t kPreviewLines = 20;
 
 std::string ImportQuestion(const PlanCsvPreview& preview) {
-  std::string text = std::to_string(preview.days.size()) + "日の日課を取り込みます。\n";
+  std::string question =
+      text::Formatted(text::window::kImportPlanDays, static_cast<int>(preview.days.size()));
   for (std::size_t i = 0; i < preview.days.size() && i < kPreviewLines; ++i)
-    text += "\n" + DaySummary(preview.days[i]);
+    question += "\n" + DaySummary(preview.days[i]);
   if (preview.days.size() > kPreviewLines)
-    text += "\nほか" + std::to_string(preview.days.size() - kPreviewLines) + "日";
-  return text + "\n\nこの内容で取り込みますか？";
+    question += text::Formatted(text::window::kMoreDays,
+                                static_cast<int>(preview.days.size() - kPreviewLines));
+  return question + text::window::kImportPlanDaysQuestion;
 }
 
 }  // namespace
@@ -330,7 +344,7 @@ void YearDialog::ImportClick() {
     const PlanCsvPreview preview = ReadPlanCsvFile(*file, p_.calendar, p_.schedule(), p_.holidays);
     if (!Check(preview.ok ? std::string() : preview.error))
       return;
-    if (p_.prompts.ask(ImportQuestion(preview), "確認", Buttons::OkCancel) != Answer::Ok)
+    if (p_.prompts.ask(ImportQuestion(preview), text::kConfirm, Buttons::OkCancel) != Answer::Ok)
       return;
     if (!Check(ApplyPlanCsv(p_.calendar, p_.settingsPath, preview)))
       return;
@@ -341,13 +355,13 @@ void YearDialog::ImportClick() {
 void YearDialog::ExportClick() {
   Guard(this, [this] {
     const std::optional<std::string> file =
-        p_.fileDialogs.saveCsv(std::to_string(firstYear_) + "年度の日課.csv");
+        p_.fileDialogs.saveCsv(text::Formatted(text::window::kYearCsvName, firstYear_));
     if (!file)
       return;
     const std::string csv =
         YearCsv(SchoolYearAnswers(p_.schedule(), p_.holidays, p_.calendar, firstYear_));
     if (!SaveFileBytes(*file, csv))
-      Check(*file + " に書き込めません。");
+      Check(text::Formatted(text::calendar::kCannotWrite, file->c_str()));
   });
 }
 

@@ -6,6 +6,7 @@
 #include <QToolTip>
 
 #include "ui/qt_services.h"
+#include "ui/window_texts.h"
 
 namespace tollvane {
 namespace {
@@ -48,17 +49,17 @@ QColor YearCellColor(YearCellKind kind) {
 QString YearCellKindName(YearCellKind kind) {
   switch (kind) {
     case YearCellKind::kNormal:
-      return QStringLiteral("平常");
+      return QString::fromUtf8(text::window::kNormalDay);
     case YearCellKind::kPlan:
-      return QStringLiteral("日課");
+      return QString::fromUtf8(text::window::kPlanDay);
     case YearCellKind::kSwap:
-      return QStringLiteral("曜日の入れ替え");
+      return QString::fromUtf8(text::window::kSwapDay);
     case YearCellKind::kNoChime:
-      return QStringLiteral("ノーチャイム");
+      return QString::fromUtf8(text::window::kNoChimeDay);
     case YearCellKind::kSilent:
-      return QStringLiteral("鳴らない日");
+      return QString::fromUtf8(text::window::kSilentDay);
     case YearCellKind::kExtraOnly:
-      return QStringLiteral("臨時チャイム");
+      return QString::fromUtf8(text::window::kExtraOnlyDay);
   }
   return {};
 }
@@ -117,8 +118,9 @@ void YearView::paintEvent(QPaintEvent*) {
     const QPoint origin = MonthOrigin(index);
     painter.setFont(bold);
     painter.setPen(palette().windowText().color());
-    painter.drawText(QRect(origin.x() + 4, origin.y(), 7 * kCellWidth, kTitleHeight),
-                     Qt::AlignCenter, QStringLiteral("%1年%2月").arg(start.year).arg(start.month));
+    painter.drawText(
+        QRect(origin.x() + 4, origin.y(), 7 * kCellWidth, kTitleHeight), Qt::AlignCenter,
+        QString::fromUtf8(text::window::kMonthHeading).arg(start.year).arg(start.month));
     painter.setFont(plain);
     for (int d = 0; d < 7; ++d) {
       painter.setPen(d == 0 ? QColor(192, 0, 0) : d == 6 ? QColor(0, 0, 192) : QColor(0, 0, 0));

@@ -57,10 +57,10 @@ TEST(HolidayCsv, MalformedFilesNameTheLineAndYieldNothing) {
     const char* error;
   } const kCases[] = {
       {"日付,名称\n2024/1/1,元日\n2024/2/30,無い日\n",
-       "3行目の日付を読み取れません (2024/2/30,無い日)。取り込みは行いませんでした。"},
+       "3行目の日付を読み取れません(2024/2/30,無い日)。取り込みは行いませんでした。"},
       {"2024/1/1,元日\r\nsomething else\r\n",
-       "2行目の日付を読み取れません (something else)。取り込みは行いませんでした。"},
-      {"h\n2024/1/1\n", "2行目に名称がありません (2024/1/1)。取り込みは行いませんでした。"},
+       "2行目の日付を読み取れません(something else)。取り込みは行いませんでした。"},
+      {"h\n2024/1/1\n", "2行目に名称がありません(2024/1/1)。取り込みは行いませんでした。"},
       {"h\n2024/1/1,\x82\n", "2行目の文字を読み取れません。取り込みは行いませんでした。"},
       {"", "日付の行がひとつもありません。取り込みは行いませんでした。"},
       {std::string("\x89\x50\x4E\x47\r\n\x1A\n\0\0", 10), nullptr},  // a PNG's first bytes
@@ -239,23 +239,23 @@ TEST(ICalendar, HostileFilesAreRefusedWholeNamingTheLine) {
     std::string error;
   } const kCases[] = {
       {Calendar(AllDay("20260601") + deep),
-       "12行目で入れ子が深すぎます (4段まで)。取り込みは行いませんでした。"},
+       "12行目で入れ子が深すぎます(4段まで)。取り込みは行いませんでした。"},
       {Calendar(AllDay("20260601", "RRULE:FREQ=HOURLY;COUNT=3\r\n")),
        "4行目から始まる終日の予定は1日より短い間隔で繰り返すため、取り込めません。"
        "取り込みは行いませんでした。"},
       {Calendar(AllDay("00010101", "RRULE:FREQ=YEARLY\r\n")),
-       "4行目から始まる予定の日付は取り込めません (1900年から9998年まで)。"
+       "4行目から始まる予定の日付は取り込めません(1900年から9998年まで)。"
        "取り込みは行いませんでした。"},
       {Calendar(longYears),
        "一度に取り込める日は5000日までです。ファイルを分けて取り込んでください。"
        "取り込みは行いませんでした。"},
       {Calendar(AllDay("20260601")).substr(0, 107),
-       "iCalendar ファイルが途中で終わっています (END:VEVENT がありません)。"
+       "iCalendar ファイルが途中で終わっています(END:VEVENT がありません)。"
        "取り込みは行いませんでした。"},
       {Calendar(AllDay("20260601", "EXRULE:FREQ=YEARLY\r\n")),
        "7行目の EXRULE は取り込めません。取り込みは行いませんでした。"},
       {Calendar(AllDay("20260601", "SUMMARY:" + std::string(9000, 'x') + "\r\n")),
-       "7行目の行が長すぎます (8192バイトまで)。取り込みは行いませんでした。"},
+       "7行目の行が長すぎます(8192バイトまで)。取り込みは行いませんでした。"},
       {Calendar(AllDay("20260601",
                        "DTEND;A=1;B=2;C=3;D=4;E=5;F=6;G=7;H=8;I=9;J=10;K=11;L=12;"
                        "M=13;N=14;O=15;P=16;Q=17:20260602\r\n")),
@@ -330,20 +330,20 @@ TEST(HolidayCsv, FirstLinesDuplicatesAndTheDayCap) {
     std::vector<NamedDay> days;
   } const kCases[] = {
       {"2026/2/30,無い日\n2026/3/1,x\n",
-       "1行目の日付を読み取れません (2026/2/30,無い日)。取り込みは行いませんでした。",
+       "1行目の日付を読み取れません(2026/2/30,無い日)。取り込みは行いませんでした。",
        {}},
       {"\n\"2026-13-01\",x\n",
-       "2行目の日付を読み取れません (\"2026-13-01\",x)。取り込みは行いませんでした。",
+       "2行目の日付を読み取れません(\"2026-13-01\",x)。取り込みは行いませんでした。",
        {}},
       {"2026/3/2,b\n2026/3/1,a\n2026/3/2,c\n", "", {{{2026, 3, 2}, "b"}, {{2026, 3, 1}, "a"}}},
       // A CR inside a line would break the imported-days file's line.
       {"2026/1/1,元日\r\x01x\r\n", "", {{{2026, 1, 1}, "元日  x"}}},
       {"h\n2026/1/1,\x01\n",
-       "2行目に名称がありません (2026/1/1,)。取り込みは行いませんでした。",
+       "2行目に名称がありません(2026/1/1,)。取り込みは行いませんでした。",
        {}},
       // A message quotes no more than the start of a long line.
       {"h\nx" + std::string(100, 'a'),
-       "2行目の日付を読み取れません (x" + std::string(79, 'a') + "…)。取り込みは行いませんでした。",
+       "2行目の日付を読み取れません(x" + std::string(79, 'a') + "…)。取り込みは行いませんでした。",
        {}},
       {tooMany,
        "一度に取り込める日は5000日までです。ファイルを分けて取り込んでください。"
@@ -369,7 +369,7 @@ TEST(ImportPlan, ShowsTheNewDaysAndWhichRingTodayBeforeStoring) {
       calendar, holidays, ReadHolidayCsv("2026/9/22,県民の日\n2026/6/1,x\n2026/8/3,登校日前\n"));
   ASSERT_TRUE(plan.outcome.ok);
   const std::vector<std::string> lines = {"2026/8/3(月) 登校日前",
-                                          "2026/9/22(火) 県民の日 (今は休日ではありません)"};
+                                          "2026/9/22(火) 県民の日(今は休日ではありません)"};
   EXPECT_EQ(ImportPlanLines(plan), lines);
   EXPECT_EQ(ImportPlanQuestion(plan),
             "2日を休日として取り込み、チャイムを鳴らさない日にします。このうち1日は今は休日では"

@@ -194,7 +194,7 @@ TEST(AnswerDay, PreviewNextBellAndYearNameThePlan) {
   EXPECT_EQ(year.back().date, (CivilDate{2028, 12, 31}));
   EXPECT_EQ(YearAnswers(Schedule(), none, calendar, 2027).size(), 365u);
   EXPECT_EQ(BellTexts(AnswerDay(Schedule(), none, calendar, {2027, 3, 3})),
-            (std::vector<std::string>{"8時30分 (音1)", "10時35分 (音2) 臨時", "15時10分 (音1)"}));
+            (std::vector<std::string>{"8時30分(音1)", "10時35分(音2) 臨時", "15時10分(音1)"}));
 }
 
 TEST(AssignmentKeys, RoundTripKeepsWhatCannotBeRead) {
@@ -245,7 +245,7 @@ TEST(PlanEdits, WrittenFirstAndRefusedWhileThePlanFileIsDamaged) {
   WriteBytes(plans, "[短縮日課]\n8:30 1\n8時35分 2\n");
   SchoolCalendar calendar = ReadSchoolCalendar(ini).calendar;
   EXPECT_EQ(calendar.planFileError,
-            "tollvane.plans の 3行目: チャイムは「8:30 1」のように時:分と音で書いてください "
+            "tollvane.plans の 3行目: チャイムは「8:30 1」のように時:分と音で書いてください"
             "(8時35分 2)。");
   EXPECT_EQ(AddPlan(calendar, ini, "テスト日課"), calendar.planFileError);
   EXPECT_EQ(ReadBytes(plans), "[短縮日課]\n8:30 1\n8時35分 2\n");
@@ -312,20 +312,20 @@ TEST(PlanCsv, ImportsWholeOrNothingAndNamesTheLine) {
        ""},
       {"日付,日課\n2027/2/15,短縮日課\n2027/2/30,短縮日課\n",
        {},
-       "3行目の日付を読み取れません (2027/2/30,短縮日課)。取り込みは行いませんでした。"},
+       "3行目の日付を読み取れません(2027/2/30,短縮日課)。取り込みは行いませんでした。"},
       {"2027/2/15,短縮日課\n2027/2/16\n",
        {},
-       "2行目に日課の名前がありません (2027/2/16)。取り込みは行いませんでした。"},
+       "2行目に日課の名前がありません(2027/2/16)。取り込みは行いませんでした。"},
       {"2027/2/15,運動会\n",
        {},
        "1行目の日課「運動会」は日課表にありません。先に日課表に加えてください。"
        "取り込みは行いませんでした。"},
       {"2027/2/15,短縮日課\n2027/2/17-2027/2/15,短縮日課\n",
        {},
-       "2行目の日付を読み取れません (2027/2/17-2027/2/15,短縮日課)。取り込みは行いませんでした。"},
+       "2行目の日付を読み取れません(2027/2/17-2027/2/15,短縮日課)。取り込みは行いませんでした。"},
       {"2027/1/1-2028/12/31,短縮日課\n",
        {},
-       "1行目の期間が長すぎます (2027/1/1-2028/12/31,短縮日課)。取り込みは行いませんでした。"},
+       "1行目の期間が長すぎます(2027/1/1-2028/12/31,短縮日課)。取り込みは行いませんでした。"},
       {"日付,日課\n", {}, "日付の行がひとつもありません。取り込みは行いませんでした。"},
       {"2027/2/15,\x82\n", {}, "1行目の文字を読み取れません。取り込みは行いませんでした。"},
   };

@@ -64,7 +64,7 @@ TEST(PlanBell, FromTheSlotEditorsTextsAsAPageConvertsThem) {
     EXPECT_EQ(PlanBellFromTexts(c.hour, c.minute, c.sound, &problem), c.bell) << c.hour;
     EXPECT_EQ(!problem.empty(), c.problem) << c.hour << " " << problem;
   }
-  EXPECT_EQ(PlanBellText({10, 35, 2}), "10時35分 (音2)");
+  EXPECT_EQ(PlanBellText({10, 35, 2}), "10時35分(音2)");
 }
 
 PlanBook Sample() {
@@ -110,19 +110,19 @@ TEST(PlanFile, ABadLineRefusesTheWholeFileAndNamesTheLine) {
       {"[a]\n0:00 1\n", "tollvane.plans の 2行目: 0時0分のチャイムは鳴りません。"},
       {"[a]\n8:30 11\n", "tollvane.plans の 2行目: 音は1から10までで指定してください。"},
       {"[a]\n8:30\n",
-       "tollvane.plans の 2行目: チャイムは「8:30 1」のように時:分と音で書いてください (8:30)。"},
+       "tollvane.plans の 2行目: チャイムは「8:30 1」のように時:分と音で書いてください(8:30)。"},
       {"[a]\n8.30 1\n",
-       "tollvane.plans の 2行目: チャイムは「8:30 1」のように時:分と音で書いてください (8.30 1)。"},
+       "tollvane.plans の 2行目: チャイムは「8:30 1」のように時:分と音で書いてください(8.30 1)。"},
       {"[a]\n[ a ]\n", "tollvane.plans の 2行目: 同じ名前の日課「a」がすでにあります。"},
       {"[]\n", "tollvane.plans の 1行目: 日課の名前を入力してください。"},
       {"[a\n", "tollvane.plans の 1行目: 日課の名前の行は「[名前]」の形で書いてください。"},
       {"[a]\n\xFF 1\n",
-       "tollvane.plans の 2行目: 読み取れない文字があります (UTF-8 ではありません)。"},
+       "tollvane.plans の 2行目: 読み取れない文字があります(UTF-8 ではありません)。"},
       {std::string("[a]\n8:30 1\0\n", 12),
-       "tollvane.plans の 2行目: 読み取れない文字があります (UTF-8 ではありません)。"},
+       "tollvane.plans の 2行目: 読み取れない文字があります(UTF-8 ではありません)。"},
       {tooMany, "tollvane.plans の 50行目: 日課「多い」のチャイムは48件までです。"},
       {std::string(kMaxPlanFileLines + 1, '\n'),
-       "tollvane.plans の行が多すぎるため、読み込めません (10000行まで)。"},
+       "tollvane.plans の行が多すぎるため、読み込めません(10000行まで)。"},
   };
   for (const auto& c : kCases) {
     const PlanFileReading reading = ParsePlanFile(c.bytes);

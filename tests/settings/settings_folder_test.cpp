@@ -31,7 +31,7 @@ class SharedFiles : public FileAccess {
   bool exists(const std::string& path) const override { return existing_.count(path) > 0; }
   bool writable(const std::string&) const override { return true; }
   std::string othersMayWrite(const std::string& folder) const override {
-    return shared_.count(folder) > 0 ? "持ち主 uid 0, 権限 1777" : "";
+    return shared_.count(folder) > 0 ? "持ち主 uid 0、権限 1777" : "";
   }
 
  private:

@@ -167,7 +167,7 @@ TEST_F(CalendarDialogTest, ImportThroughTheChooserAndClear) {
   click("Button5");
   ASSERT_EQ(prompts.asked.size(), 2u);
   EXPECT_EQ(prompts.asked[1].text,
-            "2行目の日付を読み取れません (nonsense)。取り込みは行いませんでした。");
+            "2行目の日付を読み取れません(nonsense)。取り込みは行いませんでした。");
   EXPECT_EQ(calendar.importedDays.size(), 1u);
 
   click("Button6");  // confirmed
@@ -185,7 +185,7 @@ TEST_F(CalendarDialogTest, ImportShowsTheDaysFirstAndACancelStoresNothing) {
   click("Button5");
   ASSERT_EQ(chooser.shown.size(), 1u);
   ASSERT_EQ(chooser.shown[0].lines.size(), 11u);  // 2026 to 2036
-  EXPECT_EQ(chooser.shown[0].lines[0], "2026/9/21(月) 体育祭 (今は休日ではありません)");
+  EXPECT_EQ(chooser.shown[0].lines[0], "2026/9/21(月) 体育祭(今は休日ではありません)");
   EXPECT_TRUE(calendar.importedDays.empty());
   EXPECT_TRUE(prompts.asked.empty());
   EXPECT_FALSE(std::ifstream(ImportedDaysPath(ini)).good());
