@@ -352,7 +352,7 @@ void BellEngine::RecordSilenced() {
 
 void BellEngine::NoteBoardWrites(const char* kind, const char* context) {
   const BoardWrites writes = p_.board.lastWrites();
-  char line[160];
+  char line[320];
   if (writes.known) {
     // Both writes make the output; the operator needs to know only whether it went out.
     const bool written = writes.longReportWritten && writes.portWritten;

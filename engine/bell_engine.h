@@ -108,7 +108,7 @@ class BellEngine {
   std::vector<DayRule::Bell> dayBells_;
   // What the next board signal is for, for the record.
   const char* ringContext_ = "";
-  char ringContextBuffer_[96] = {};
+  char ringContextBuffer_[256] = {};  // a bell's origin (up to 175 bytes) and its time
   bool outputShownOn_ = false;
   bool boardLost_ = false;
   bool endedByPlayer_ = false;
