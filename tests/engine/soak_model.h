@@ -316,7 +316,7 @@ class Model {
       }
     }
     std::stable_sort(bells.begin(), bells.end(), [](const Slot& a, const Slot& b) {
-      return a.hour * 60 + a.minute < b.hour * 60 + b.minute;
+      return int64_t{a.hour} * 60 + a.minute < int64_t{b.hour} * 60 + b.minute;
     });
     return true;
   }
