@@ -11,7 +11,7 @@ if(TOLLVANE_FUZZ)
     message(FATAL_ERROR "TOLLVANE_FUZZ and TOLLVANE_SANITIZE are separate builds")
   endif()
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
-                      -fno-omit-frame-pointer -O1 -g)
+                      -fno-omit-frame-pointer -O1 -g1)
   add_compile_definitions(_GLIBCXX_ASSERTIONS)
   add_link_options(-fsanitize=address,undefined)
 endif()
