@@ -6,24 +6,15 @@
 #include <cstdio>
 #include <vector>
 
+#include "busy_school.h"
 #include "calendar/day_verdict.h"
 #include "calendar/plan_csv.h"
 
 using namespace tollvane;
 
 int main() {
-  WeekSchedule schedule;
-  for (int timetable = 1; timetable <= kTimetableCount; ++timetable) {
-    for (int slot = 1; slot <= kSlotsPerTimetable; ++slot) {
-      schedule.at(timetable, slot) = {7 + (24 - slot) / 2, (slot * 7) % 60, slot % 10 + 1};
-    }
-  }
-  HolidayList holidays;
-  holidays.count = kHolidayCapacity;
-  for (int n = 1; n <= kHolidayCapacity; ++n) {
-    holidays.at(n).month = n % 12 + 1;
-    holidays.at(n).day = n % 28 + 1;
-  }
+  const WeekSchedule schedule = bench::FullWeek();
+  const HolidayList holidays = bench::FullHolidayList();
   SchoolCalendar calendar;
   calendar.nationalHolidays = true;
   for (int i = 0; i < 20; ++i) {

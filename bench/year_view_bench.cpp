@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "busy_school.h"
 #include "ui/qt_services.h"
 #include "ui/year_dialog.h"
 #include "ui/year_view.h"
@@ -51,11 +52,7 @@ Figures Measure(int runs, F&& f) {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  WeekSchedule schedule;
-  for (int timetable = 1; timetable <= kTimetableCount; ++timetable) {
-    for (int slot = 1; slot <= kSlotsPerTimetable; ++slot)
-      schedule.at(timetable, slot) = {7 + (24 - slot) / 2, (slot * 7) % 60, slot % 10 + 1};
-  }
+  const WeekSchedule schedule = bench::FullWeek();
   HolidayList holidays;
   SchoolCalendar calendar;
   calendar.nationalHolidays = true;
