@@ -8,6 +8,7 @@
 #include <set>
 
 #include "calendar/calendar_texts.h"
+#include "calendar/csv_lines.h"
 #include "calendar/day_verdict.h"
 #include "fileio/file_io.h"
 #include "fileio/text_bytes.h"
@@ -16,7 +17,6 @@
 namespace tollvane {
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // libical frees its tree recursively: a deep nest would overflow the stack. A calendar needs
 // three levels (VCALENDAR, VTIMEZONE, STANDARD), an alarm in an event as many.
 constexpr int kMaxNesting = 4;
@@ -35,11 +35,6 @@ ImportOutcome Failure(std::string error) {
   ImportOutcome outcome;
   outcome.error = std::move(error);
   return outcome;
-}
-
-std::string LineError(int line, std::string_view what) {
-  return text::Formatted(text::calendar::kAtLine, line, std::string(what).c_str()) +
-         text::calendar::kNotImported;
 }
 
 // The distinct days of a file in the order they first appear, at most a cap of them. Each
@@ -96,27 +91,6 @@ class DayCollector {
 
 std::string TooManyDays(const ImportLimits& limits) {
   return text::Formatted(text::calendar::kTooManyDays, limits.maxDays);
-}
-
-// Only digits and date separators: a line meant as a date, not a header.
-bool LooksLikeDate(std::string_view field) {
-  bool digit = false;
-  for (const char c : field) {
-    if (c >= '0' && c <= '9') {
-      digit = true;
-    } else if (c != '/' && c != '-' && c != '.' && c != ' ') {
-      return false;
-    }
-  }
-  return digit;
-}
-
-std::string_view Unquote(std::string_view s) {
-  s = Trim(s);
-  if (s.size() >= 2 && s.front() == '"' && s.back() == '"') {
-    s = s.substr(1, s.size() - 2);
-  }
-  return Trim(s);
 }
 
 struct ComponentFree {
@@ -201,8 +175,8 @@ ICalendarText KeepDayLines(std::string_view text) {
     if (name == "BEGIN" || name == "END") {
       // Component names are short words; anything longer is no component.
       if (logical.bytes > kMaxComponentLineBytes) {
-        out.error = LineError(logical.line,
-                              text::Formatted(text::calendar::kLineUnreadableName, name.c_str()));
+        out.error = ImportLineError(
+            logical.line, text::Formatted(text::calendar::kLineUnreadableName, name.c_str()));
         return false;
       }
       const std::size_t colon = raw.find(':');
@@ -212,7 +186,7 @@ ICalendarText KeepDayLines(std::string_view text) {
               : Upper(Trim(raw.substr(colon + 1, raw.find_first_of("\r\n", colon) - colon - 1)));
       if (name == "BEGIN") {
         if (open.empty() && component != "VCALENDAR") {
-          out.error = LineError(
+          out.error = ImportLineError(
               logical.line, text::Formatted(text::calendar::kLineBeginOutside, component.c_str()));
           return false;
         }
@@ -220,8 +194,8 @@ ICalendarText KeepDayLines(std::string_view text) {
             open.empty() || (open.size() == 1 && open[0] == "VCALENDAR" && component == "VEVENT");
         open.push_back(component);
         if (static_cast<int>(open.size()) > kMaxNesting) {
-          out.error =
-              LineError(logical.line, text::Formatted(text::calendar::kLineTooDeep, kMaxNesting));
+          out.error = ImportLineError(logical.line,
+                                      text::Formatted(text::calendar::kLineTooDeep, kMaxNesting));
           return false;
         }
         if (keep && component == "VEVENT") {
@@ -229,7 +203,7 @@ ICalendarText KeepDayLines(std::string_view text) {
         }
       } else {
         if (open.empty() || open.back() != component) {
-          out.error = LineError(
+          out.error = ImportLineError(
               logical.line, text::Formatted(text::calendar::kLineEndUnmatched, component.c_str()));
           return false;
         }
@@ -239,19 +213,19 @@ ICalendarText KeepDayLines(std::string_view text) {
       }
     } else if (open.size() == 2 && open[1] == "VEVENT") {
       if (name == "EXRULE") {
-        out.error = LineError(logical.line, text::calendar::kLineExrule);
+        out.error = ImportLineError(logical.line, text::calendar::kLineExrule);
         return false;
       }
       keep = DecidesDays(name);
     }
     if (keep) {
       if (logical.bytes > kMaxLineBytes) {
-        out.error = LineError(logical.line, text::Formatted(text::calendar::kLineTooLong,
-                                                            static_cast<int>(kMaxLineBytes)));
+        out.error = ImportLineError(logical.line, text::Formatted(text::calendar::kLineTooLong,
+                                                                  static_cast<int>(kMaxLineBytes)));
         return false;
       }
       if (logical.parameters > kMaxParameters) {
-        out.error = LineError(logical.line, text::calendar::kLineTooManyParameters);
+        out.error = ImportLineError(logical.line, text::calendar::kLineTooManyParameters);
         return false;
       }
       if (++keptLines > kMaxICalendarLines) {
@@ -362,65 +336,30 @@ std::string OneLine(std::string_view text) {
 }  // namespace
 
 ImportOutcome ReadHolidayCsv(std::string_view bytes, const ImportLimits& limits) {
-  if (bytes.substr(0, kBom.size()) == kBom) {
-    bytes.remove_prefix(kBom.size());
-  }
-  const bool utf8 = IsValidUtf8(bytes);
-  Cp932Decoder cp932;
   DayCollector collector(limits.maxDays);
-  bool headerAllowed = true;
-  int lineNumber = 0;
-  std::size_t start = 0;
-  std::string line;
-  while (start < bytes.size()) {
-    ++lineNumber;
-    std::size_t end = bytes.find('\n', start);
-    if (end == std::string_view::npos) {
-      end = bytes.size();
-    }
-    std::string_view raw = bytes.substr(start, end - start);
-    start = end + 1;
-    if (!raw.empty() && raw.back() == '\r') {
-      raw.remove_suffix(1);
-    }
-    if (utf8) {
-      line.assign(raw);
-    } else {
-      // Shift_JIS trail bytes never take the value of LF, so lines split safely first.
-      std::optional<std::string> decoded = cp932.decode(raw);
-      if (!decoded) {
-        return Failure(LineError(lineNumber, text::calendar::kLineCharacters));
-      }
-      line = std::move(*decoded);
-    }
-    if (Trim(line).empty()) {
+  CsvLines lines(bytes);
+  while (lines.next()) {
+    if (lines.header()) {
       continue;
     }
-    const std::size_t comma = line.find(',');
-    const std::string_view dateText =
-        Unquote(std::string_view(line).substr(0, comma == std::string::npos ? line.size() : comma));
-    const std::optional<CivilDate> date = ParseDate(dateText);
-    const bool firstLine = headerAllowed;
-    headerAllowed = false;
+    const std::optional<CivilDate> date = ParseDate(lines.first());
     if (!date) {
-      // A header names its columns; a first line that holds a date that does not exist is
-      // an error like any other.
-      if (firstLine && !LooksLikeDate(dateText)) {
-        continue;
-      }
-      return Failure(LineError(
-          lineNumber, text::Formatted(text::calendar::kLineDate, QuotedLine(line).c_str())));
+      return Failure(ImportLineError(
+          lines.number(),
+          text::Formatted(text::calendar::kLineDate, QuotedLine(lines.text()).c_str())));
     }
-    const std::string name =
-        OneLine(comma == std::string::npos ? std::string_view()
-                                           : Unquote(std::string_view(line).substr(comma + 1)));
+    const std::string name = OneLine(lines.rest());
     if (name.empty()) {
-      return Failure(LineError(
-          lineNumber, text::Formatted(text::calendar::kLineNoName, QuotedLine(line).c_str())));
+      return Failure(ImportLineError(
+          lines.number(),
+          text::Formatted(text::calendar::kLineNoName, QuotedLine(lines.text()).c_str())));
     }
     if (!collector.add(*date, 1, name)) {
       return Failure(TooManyDays(limits));
     }
+  }
+  if (!lines.error().empty()) {
+    return Failure(lines.error());
   }
   ImportOutcome outcome;
   outcome.days = collector.take();
@@ -433,8 +372,8 @@ ImportOutcome ReadHolidayCsv(std::string_view bytes, const ImportLimits& limits)
 
 ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
                             const ImportLimits& limits) {
-  if (bytes.substr(0, kBom.size()) == kBom) {
-    bytes.remove_prefix(kBom.size());
+  if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+    bytes.remove_prefix(kUtf8Bom.size());
   }
   if (!IsValidUtf8(bytes) || bytes.find('\0') != std::string_view::npos) {
     return Failure(text::calendar::kICalendarNotUtf8);
@@ -447,7 +386,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
   // libical keeps a global error state; what counts here is what it put into the tree.
   icalerror_clear_errno();
   if (!root) {
-    return Failure(LineError(1, text::calendar::kLineNotICalendar));
+    return Failure(ImportLineError(1, text::calendar::kLineNotICalendar));
   }
   // Several calendars in one file come as children of one root.
   std::vector<icalcomponent*> calendars;
@@ -460,7 +399,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     }
   }
   if (calendars.empty()) {
-    return Failure(LineError(1, text::calendar::kLineNotICalendar));
+    return Failure(ImportLineError(1, text::calendar::kLineNotICalendar));
   }
   std::vector<icalcomponent*> events;
   for (icalcomponent* calendar : calendars) {
@@ -493,14 +432,14 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     const icaltimetype start = icalcomponent_get_dtstart(event);
     if (icalcomponent_count_errors(event) > 0 || icaltime_is_null_time(start) ||
         !IsValidDate(DateOf(start))) {
-      return Failure(LineError(line, text::calendar::kEventUnreadable));
+      return Failure(ImportLineError(line, text::calendar::kEventUnreadable));
     }
     if (!start.is_date) {
       ++outcome.skippedTimedEvents;
       continue;
     }
     if (start.year < kFirstYear || start.year > kLastStartYear) {
-      return Failure(LineError(
+      return Failure(ImportLineError(
           line, text::Formatted(text::calendar::kEventYears, kFirstYear, kLastStartYear)));
     }
     // A cancelled day is a school day after all.
@@ -516,7 +455,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
       length = std::max<int64_t>(1, DaysFromCivil(DateOf(end)) - DaysFromCivil(DateOf(start)));
     }
     if (length > 366) {
-      return Failure(LineError(line, text::calendar::kEventTooLong));
+      return Failure(ImportLineError(line, text::calendar::kEventTooLong));
     }
     const auto addSpan = [&](CivilDate first) { return collector.add(first, length, name); };
     static const std::set<CivilDate> kNoneMoved;
@@ -536,7 +475,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     };
     const auto tooMuch = [&]() -> std::optional<std::string> {
       if (++steps > limits.maxSteps || limits.clock() - began > limits.expansionTime) {
-        return LineError(line, text::calendar::kEventTooSlow);
+        return ImportLineError(line, text::calendar::kEventTooSlow);
       }
       return std::nullopt;
     };
@@ -557,7 +496,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
             icaltime_is_null_time(value.time) ? value.period.start : value.time;
         if (icaltime_is_null_time(when) || !IsValidDate(DateOf(when)) || when.year < kFirstYear ||
             when.year > kLastStartYear) {
-          return LineError(line, text::calendar::kEventRdate);
+          return ImportLineError(line, text::calendar::kEventRdate);
         }
         if (auto error = tooMuch()) {
           return error;
@@ -576,10 +515,10 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     }
     icalrecurrencetype rule = icalproperty_get_rrule(rrule);
     if (rule.freq == ICAL_NO_RECURRENCE) {
-      return Failure(LineError(line, text::calendar::kEventRule));
+      return Failure(ImportLineError(line, text::calendar::kEventRule));
     }
     if (FinerThanADay(rule.freq)) {
-      return Failure(LineError(line, text::calendar::kEventSubDaily));
+      return Failure(ImportLineError(line, text::calendar::kEventSubDaily));
     }
     // The rule ends at expandThrough at the latest, so that libical never looks past it.
     icaltimetype horizon = icaltime_null_date();
@@ -598,7 +537,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
     }
     std::unique_ptr<icalrecur_iterator, RecurFree> occurrences(icalrecur_iterator_new(rule, start));
     if (!occurrences) {
-      return Failure(LineError(line, text::calendar::kEventRule));
+      return Failure(ImportLineError(line, text::calendar::kEventRule));
     }
     if (const auto error = tooMuch()) {
       return Failure(*error);
@@ -608,7 +547,7 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
          !icaltime_is_null_time(next) && DateOf(next) <= expandThrough;
          next = icalrecur_iterator_next(occurrences.get())) {
       if (++count > limits.maxOccurrences) {
-        return Failure(LineError(line, text::calendar::kEventTooManyRepeats));
+        return Failure(ImportLineError(line, text::calendar::kEventTooManyRepeats));
       }
       if (const auto error = tooMuch()) {
         return Failure(*error);
@@ -635,8 +574,8 @@ ImportOutcome ReadICalendar(std::string_view bytes, CivilDate expandThrough,
 ImportOutcome ReadDayFile(std::string_view bytes, CivilDate expandThrough,
                           const ImportLimits& limits) {
   std::string_view head = bytes;
-  if (head.substr(0, kBom.size()) == kBom) {
-    head.remove_prefix(kBom.size());
+  if (head.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+    head.remove_prefix(kUtf8Bom.size());
   }
   while (!head.empty() && (head.front() == ' ' || head.front() == '\r' || head.front() == '\n')) {
     head.remove_prefix(1);
@@ -650,13 +589,13 @@ ImportOutcome ReadDayFile(std::string_view bytes, CivilDate expandThrough,
 ImportOutcome ReadDayFileAt(const std::string& filePath, CivilDate expandThrough,
                             const ImportLimits& limits) {
   std::string bytes;
-  switch (ReadCalendarFile(filePath, bytes)) {
-    case CalendarFileRead::kOk:
+  switch (ReadFileUpTo(filePath, kMaxCalendarFileBytes, bytes)) {
+    case BoundedRead::kOk:
       return ReadDayFile(bytes, expandThrough, limits);
-    case CalendarFileRead::kTooLarge:
+    case BoundedRead::kTooLarge:
       return Failure(text::Formatted(text::calendar::kFileTooLarge, filePath.c_str()));
-    case CalendarFileRead::kMissing:
-    case CalendarFileRead::kFailed:
+    case BoundedRead::kMissing:
+    case BoundedRead::kFailed:
       break;
   }
   return Failure("ファイル " + filePath + " は開けません");

@@ -1,15 +1,13 @@
 #include "calendar/plan_csv.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <set>
 
 #include "calendar/calendar_texts.h"
+#include "calendar/csv_lines.h"
 
 #include "fileio/file_io.h"
-#include "schedule/text_encoding.h"
 
 namespace tollvane {
 namespace {
@@ -18,19 +16,6 @@ PlanCsvPreview Failure(std::string error) {
   PlanCsvPreview preview;
   preview.error = std::move(error);
   return preview;
-}
-
-std::string LineError(int line, const std::string& what) {
-  return text::Formatted(text::calendar::kAtLine, line, what.c_str()) +
-         text::calendar::kNotImported;
-}
-
-std::string_view Unquote(std::string_view s) {
-  s = Trim(s);
-  if (s.size() >= 2 && s.front() == '"' && s.back() == '"') {
-    s = s.substr(1, s.size() - 2);
-  }
-  return Trim(s);
 }
 
 std::optional<std::pair<CivilDate, CivilDate>> DateRange(std::string_view text) {
@@ -60,65 +45,40 @@ PlanCsvPreview ReadPlanCsv(std::string_view bytes, const SchoolCalendar& calenda
   if (bytes.size() > kMaxPlanCsvBytes) {
     return Failure(text::calendar::kCsvTooLarge);
   }
-  if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
-    bytes.remove_prefix(kUtf8Bom.size());
-  }
-  const bool utf8 = IsValidUtf8(bytes);
   PlanCsvPreview preview;
-  bool headerAllowed = true;
-  std::size_t start = 0;
-  for (int lineNumber = 1; start < bytes.size(); ++lineNumber) {
-    if (lineNumber > kMaxPlanCsvLines) {
+  CsvLines lines(bytes);
+  while (lines.next()) {
+    if (lines.number() > kMaxPlanCsvLines) {
       return Failure(
           text::Formatted(text::calendar::kCsvTooManyLines, static_cast<int>(kMaxPlanCsvLines)));
     }
-    std::size_t end = bytes.find('\n', start);
-    if (end == std::string_view::npos) {
-      end = bytes.size();
-    }
-    const std::string_view raw = bytes.substr(start, end - start);
-    start = end + 1;
-    std::string line(raw);
-    if (!utf8) {
-      // Shift_JIS trail bytes never take the value of LF, so lines split safely first.
-      std::optional<std::string> decoded = Cp932ToUtf8(raw);
-      if (!decoded) {
-        return Failure(LineError(lineNumber, text::calendar::kLineCharacters));
-      }
-      line = std::move(*decoded);
-    }
-    if (Trim(line).empty()) {
+    if (lines.header()) {
       continue;
     }
-    const std::size_t comma = line.find(',');
-    const std::string_view dateText =
-        Unquote(std::string_view(line).substr(0, comma == std::string::npos ? line.size() : comma));
-    const auto range = DateRange(dateText);
-    const bool firstLine = headerAllowed;
-    headerAllowed = false;
+    const auto range = DateRange(lines.first());
     if (!range) {
-      if (firstLine) {
-        continue;  // the header line
-      }
-      return Failure(LineError(
-          lineNumber, text::Formatted(text::calendar::kLineDate, std::string(line).c_str())));
+      return Failure(ImportLineError(
+          lines.number(), text::Formatted(text::calendar::kLineDate, lines.text().c_str())));
     }
     if (DaysFromCivil(range->second) - DaysFromCivil(range->first) >= kMaxRangeDays) {
-      return Failure(LineError(lineNumber, text::Formatted(text::calendar::kLinePeriodTooLong,
-                                                           std::string(line).c_str())));
+      return Failure(ImportLineError(
+          lines.number(),
+          text::Formatted(text::calendar::kLinePeriodTooLong, lines.text().c_str())));
     }
-    const std::string_view name = comma == std::string::npos
-                                      ? std::string_view()
-                                      : Unquote(std::string_view(line).substr(comma + 1));
+    const std::string_view name = lines.rest();
     if (name.empty()) {
-      return Failure(LineError(
-          lineNumber, text::Formatted(text::calendar::kLineNoPlanName, std::string(line).c_str())));
+      return Failure(ImportLineError(
+          lines.number(), text::Formatted(text::calendar::kLineNoPlanName, lines.text().c_str())));
     }
     if (calendar.plans.find(name) == nullptr) {
-      return Failure(LineError(lineNumber, text::Formatted(text::calendar::kLineUnknownPlan,
-                                                           std::string(name).c_str())));
+      return Failure(ImportLineError(
+          lines.number(),
+          text::Formatted(text::calendar::kLineUnknownPlan, std::string(name).c_str())));
     }
     preview.planDays.push_back({range->first, range->second, NormalizedPlanName(name)});
+  }
+  if (!lines.error().empty()) {
+    return Failure(lines.error());
   }
   if (preview.planDays.empty()) {
     return Failure(text::calendar::kNoDateLines);
@@ -141,27 +101,16 @@ PlanCsvPreview ReadPlanCsv(std::string_view bytes, const SchoolCalendar& calenda
 
 PlanCsvPreview ReadPlanCsvFile(const std::string& filePath, const SchoolCalendar& calendar,
                                const WeekSchedule& schedule, const HolidayList& holidays) {
-  FileDescriptor file;
-  struct stat info {};
-  if (OpenRegularFile(filePath, file) != FileStatus::kOk || fstat(file.get(), &info) != 0) {
-    return Failure("ファイル " + filePath + " は開けません");
-  }
-  if (info.st_size > static_cast<off_t>(kMaxPlanCsvBytes)) {
-    return Failure(text::Formatted(text::calendar::kFileTooLarge, filePath.c_str()));
-  }
-  std::string bytes(kMaxPlanCsvBytes + 1, '\0');
-  std::size_t filled = 0;
-  while (filled < bytes.size()) {
-    const ssize_t got = ReadSome(file.get(), bytes.data() + filled, bytes.size() - filled);
-    if (got < 0) {
-      return Failure("ファイル " + filePath + " は開けません");
-    }
-    if (got == 0) {
+  std::string bytes;
+  switch (ReadFileUpTo(filePath, kMaxPlanCsvBytes, bytes)) {
+    case BoundedRead::kOk:
       break;
-    }
-    filled += static_cast<std::size_t>(got);
+    case BoundedRead::kTooLarge:
+      return Failure(text::Formatted(text::calendar::kFileTooLarge, filePath.c_str()));
+    case BoundedRead::kMissing:
+    case BoundedRead::kFailed:
+      return Failure("ファイル " + filePath + " は開けません");
   }
-  bytes.resize(filled);
   return ReadPlanCsv(bytes, calendar, schedule, holidays);
 }
 

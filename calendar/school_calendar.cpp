@@ -122,18 +122,11 @@ std::string ProblemLine(const CalendarProblem& problem) {
 template <typename T, typename Parse>
 void ReadKept(const Profile& profile, const char* prefix, Parse parse, std::vector<T>& out,
               CalendarReading& reading) {
-  for (int n = 1; n <= kMaxCalendarEntries; ++n) {
-    const std::string key = prefix + std::to_string(n);
-    const std::optional<std::string> value = profile.value(kSection, key);
-    if (!value || value->empty()) {
-      continue;
-    }
-    if (std::optional<T> entry = parse(*value)) {
-      out.push_back(std::move(*entry));
-    } else {
-      reading.problems.push_back({key, *value});
-      reading.calendar.assignments.unreadable.push_back({key, *value});
-    }
+  const std::size_t known = reading.problems.size();
+  ReadNumbered(profile, prefix, parse, out, reading.problems);
+  for (std::size_t i = known; i < reading.problems.size(); ++i) {
+    reading.calendar.assignments.unreadable.push_back(
+        {reading.problems[i].where, reading.problems[i].text});
   }
 }
 
@@ -291,18 +284,18 @@ CalendarReading ReadSchoolCalendar(const std::string& settingsPath) {
 
   const std::string daysPath = ImportedDaysPath(settingsPath);
   std::string bytes;
-  const CalendarFileRead status = ReadCalendarFile(daysPath, bytes);
+  const BoundedRead status = ReadFileUpTo(daysPath, kMaxCalendarFileBytes, bytes);
   // No folder to hold the file (the settings' folder does not exist, or is no folder) means
   // nothing was ever imported, as a missing settings file means nothing was set.
   std::error_code noFolder;
-  if (status == CalendarFileRead::kFailed &&
+  if (status == BoundedRead::kFailed &&
       std::filesystem::is_directory(std::filesystem::path(daysPath).parent_path(), noFolder)) {
     reading.problems.push_back({daysPath, text::calendar::kDaysFileUnreadable});
   }
-  if (status == CalendarFileRead::kTooLarge) {
+  if (status == BoundedRead::kTooLarge) {
     reading.problems.push_back({daysPath, text::calendar::kDaysFileTooLarge});
   }
-  if (status != CalendarFileRead::kOk) {
+  if (status != BoundedRead::kOk) {
     return reading;
   }
   std::vector<NamedDay> days;
@@ -410,48 +403,6 @@ int MergeDays(std::vector<NamedDay>& into, const std::vector<NamedDay>& days) {
   std::move(have, into.end(), std::back_inserter(merged));
   into = std::move(merged);
   return added;
-}
-
-CalendarFileRead ReadCalendarFile(const std::string& path, std::string& out, std::size_t maxBytes) {
-  out.clear();
-  FileDescriptor file;
-  switch (OpenRegularFile(path, file)) {
-    case FileStatus::kOk:
-      break;
-    case FileStatus::kMissing:
-      return CalendarFileRead::kMissing;
-    case FileStatus::kFailed:
-      return CalendarFileRead::kFailed;
-  }
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) {
-    return CalendarFileRead::kFailed;
-  }
-  if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
-    return CalendarFileRead::kTooLarge;
-  }
-  out.resize(static_cast<std::size_t>(info.st_size) + 1);
-  std::size_t have = 0;
-  for (;;) {
-    if (have == out.size()) {
-      // The file grew after fstat; read on only as far as the limit allows.
-      if (have > maxBytes) {
-        out.clear();
-        return CalendarFileRead::kTooLarge;
-      }
-      out.resize(std::min(maxBytes + 1, have * 2 + 4096));
-    }
-    const ssize_t got = ReadSome(file.get(), out.data() + have, out.size() - have);
-    if (got < 0) {
-      out.clear();
-      return CalendarFileRead::kFailed;
-    }
-    if (got == 0) {
-      out.resize(have);
-      return CalendarFileRead::kOk;
-    }
-    have += static_cast<std::size_t>(got);
-  }
 }
 
 }  // namespace tollvane

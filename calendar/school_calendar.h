@@ -97,13 +97,6 @@ bool WriteImportedDays(const std::string& settingsPath, const std::vector<NamedD
 // Calendar files (imports, the imported-days file) are small; anything larger is not one.
 inline constexpr std::size_t kMaxCalendarFileBytes = 4 * 1024 * 1024;
 
-enum class CalendarFileRead { kOk, kMissing, kFailed, kTooLarge };
-
-// The whole of a regular file of at most maxBytes. Its size is taken with fstat before
-// anything is read, and the reading stops past maxBytes should the file grow meanwhile.
-CalendarFileRead ReadCalendarFile(const std::string& path, std::string& out,
-                                  std::size_t maxBytes = kMaxCalendarFileBytes);
-
 // The texts as stored, for the dialog's lists as well.
 std::string FormatClosedPeriod(const ClosedPeriod& period);
 std::string FormatNamedDay(const NamedDay& day);

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <utility>
@@ -149,6 +151,48 @@ FileStatus ReadFileBytes(const std::string& path, std::string& out) {
       return FileStatus::kOk;
     }
     out.append(chunk.get(), static_cast<std::size_t>(got));
+  }
+}
+
+BoundedRead ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::string& out) {
+  out.clear();
+  FileDescriptor file;
+  switch (OpenRegularFile(path, file)) {
+    case FileStatus::kOk:
+      break;
+    case FileStatus::kMissing:
+      return BoundedRead::kMissing;
+    case FileStatus::kFailed:
+      return BoundedRead::kFailed;
+  }
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0) {
+    return BoundedRead::kFailed;
+  }
+  if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+    return BoundedRead::kTooLarge;
+  }
+  out.resize(static_cast<std::size_t>(info.st_size) + 1);
+  std::size_t have = 0;
+  for (;;) {
+    if (have == out.size()) {
+      // The file grew after fstat; read on only as far as the limit allows.
+      if (have > maxBytes) {
+        out.clear();
+        return BoundedRead::kTooLarge;
+      }
+      out.resize(std::min(maxBytes + 1, have * 2 + 4096));
+    }
+    const ssize_t got = ReadSome(file.get(), out.data() + have, out.size() - have);
+    if (got < 0) {
+      out.clear();
+      return BoundedRead::kFailed;
+    }
+    if (got == 0) {
+      out.resize(have);
+      return BoundedRead::kOk;
+    }
+    have += static_cast<std::size_t>(got);
   }
 }
 

@@ -50,6 +50,13 @@ bool WriteAllBytes(int fd, std::string_view bytes);
 // useful unless the result is kOk.
 FileStatus ReadFileBytes(const std::string& path, std::string& out);
 
+enum class BoundedRead { kOk, kMissing, kFailed, kTooLarge };
+
+// ReadFileBytes for a file a user may hand over, which has to be small: its size is taken with
+// fstat before anything is read, and the reading stops past maxBytes should the file grow
+// meanwhile (kTooLarge). out is cleared first and holds nothing useful unless the result is kOk.
+BoundedRead ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::string& out);
+
 // Replaces the file at path with bytes so that, whatever fails, either the old file or the
 // complete new one is there: a temporary file beside the target is written, flushed to disk and
 // renamed over it, then the folder is flushed. A symbolic link is followed, so the file it names

@@ -1,7 +1,5 @@
 #include "plans/plan_file.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -106,37 +104,22 @@ PlanFileReading ParsePlanFile(std::string_view bytes, std::string_view fileName)
 PlanFileReading ReadPlanFile(const std::string& path) {
   const std::string shown =
       path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
-  FileDescriptor file;
-  const FileStatus status = OpenRegularFile(path, file);
+  std::string bytes;
+  const BoundedRead status = ReadFileUpTo(path, kMaxPlanFileBytes, bytes);
   // No folder to hold the file (the settings' folder does not exist, or is no folder) means no
   // plan was ever saved, as a missing settings file means nothing was set.
   std::error_code noFolder;
-  if (status == FileStatus::kMissing ||
-      (status == FileStatus::kFailed &&
+  if (status == BoundedRead::kMissing ||
+      (status == BoundedRead::kFailed &&
        !std::filesystem::is_directory(std::filesystem::path(path).parent_path(), noFolder))) {
     return {};
   }
-  struct stat info {};
-  if (status != FileStatus::kOk || fstat(file.get(), &info) != 0) {
-    return Damaged("ファイル " + path + " は開けません");
-  }
-  if (info.st_size > static_cast<off_t>(kMaxPlanFileBytes)) {
+  if (status == BoundedRead::kTooLarge) {
     return Damaged(text::Formatted(text::plans::kFileTooLarge, shown.c_str()));
   }
-  // Read one byte past the cap, in case the file grew after fstat.
-  std::string bytes(kMaxPlanFileBytes + 1, '\0');
-  std::size_t filled = 0;
-  while (filled < bytes.size()) {
-    const ssize_t got = ReadSome(file.get(), bytes.data() + filled, bytes.size() - filled);
-    if (got < 0) {
-      return Damaged("ファイル " + path + " は開けません");
-    }
-    if (got == 0) {
-      break;
-    }
-    filled += static_cast<std::size_t>(got);
+  if (status != BoundedRead::kOk) {
+    return Damaged("ファイル " + path + " は開けません");
   }
-  bytes.resize(filled);
   return ParsePlanFile(bytes, shown);
 }
 

@@ -385,22 +385,6 @@ TEST(ImportPlan, ShowsTheNewDaysAndWhichRingTodayBeforeStoring) {
 
 TEST(ImportDayFile, LargeFilesAreRefusedBeforeTheyAreRead) {
   ScratchFolder folder;
-  struct {
-    std::size_t size;
-    CalendarFileRead status;
-  } const kCases[] = {
-      {0, CalendarFileRead::kOk}, {100, CalendarFileRead::kOk}, {101, CalendarFileRead::kTooLarge}};
-  for (const auto& c : kCases) {
-    const std::string path = folder.file("f" + std::to_string(c.size));
-    std::ofstream(path, std::ios::binary) << std::string(c.size, 'a');
-    std::string bytes = "old";
-    EXPECT_EQ(ReadCalendarFile(path, bytes, 100), c.status) << c.size;
-    EXPECT_EQ(bytes.size(), c.status == CalendarFileRead::kOk ? c.size : 0u);
-  }
-  std::string bytes;
-  EXPECT_EQ(ReadCalendarFile(folder.file("none"), bytes), CalendarFileRead::kMissing);
-  EXPECT_EQ(ReadCalendarFile(folder.file(""), bytes), CalendarFileRead::kFailed);
-
   const std::string large = folder.file("large.csv");
   std::ofstream(large, std::ios::binary) << std::string(kMaxCalendarFileBytes + 1, '\n');
   SchoolCalendar calendar;

@@ -1,5 +1,5 @@
 // What the schedule and settings tests cannot see through their callers: the missing/failed
-// distinction, the owner of a replaced file, and odd target names.
+// distinction, the size limit, the owner of a replaced file, and odd target names.
 #include "fileio/file_io.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +39,25 @@ TEST(ReadFileBytes, TellsAMissingFileFromOneThatCannotBeRead) {
   WriteBytes(folder.file("big"), big);
   EXPECT_EQ(ReadFileBytes(folder.file("big"), bytes), FileStatus::kOk);
   EXPECT_EQ(bytes, big);
+}
+
+TEST(ReadFileUpTo, TakesAFileOfTheLimitAndRefusesOneByteMore) {
+  ScratchFolder folder;
+  struct {
+    std::size_t size;
+    BoundedRead status;
+  } const kCases[] = {
+      {0, BoundedRead::kOk}, {100, BoundedRead::kOk}, {101, BoundedRead::kTooLarge}};
+  for (const auto& c : kCases) {
+    const std::string path = folder.file("f" + std::to_string(c.size));
+    WriteBytes(path, std::string(c.size, 'a'));
+    std::string bytes = "old";
+    EXPECT_EQ(ReadFileUpTo(path, 100, bytes), c.status) << c.size;
+    EXPECT_EQ(bytes.size(), c.status == BoundedRead::kOk ? c.size : 0u);
+  }
+  std::string bytes;
+  EXPECT_EQ(ReadFileUpTo(folder.file("none"), 100, bytes), BoundedRead::kMissing);
+  EXPECT_EQ(ReadFileUpTo(folder.path().string(), 100, bytes), BoundedRead::kFailed);
 }
 
 TEST(ReplaceFileAtomically, KeepsTheOwnerOfAReplacedFile) {
