@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <system_error>
 
 #include "engine/local_time.h"
 #include "engine/texts.h"
+#include "fileio/file_io.h"
 #include "fileio/home_folder.h"
 #include "record/record_texts.h"
 
@@ -40,20 +40,21 @@ bool IsDate(std::string_view s) {
 
 // The events of one file in recorded order, damaged lines counted.
 void ReadFile(const fs::path& path, std::vector<RecordEvent>& events, int& damaged) {
-  // Only plain files: opening a pipe or a device of that name could wait forever.
-  std::error_code error;
-  if (!fs::is_regular_file(path, error))
-    return;
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
+  // Only plain files, opened without waiting: a pipe or a device put in a day file's place
+  // between listing and opening must not stop the window.
+  FileDescriptor file;
+  if (OpenRegularFile(path.string(), file) != FileStatus::kOk)
     return;
   std::string line;
   bool overlong = false;
   std::uintmax_t left = kReadLimitBytes;
   char buffer[64 * 1024];
-  while (left > 0 && in) {
-    in.read(buffer, static_cast<std::streamsize>(std::min<std::uintmax_t>(sizeof buffer, left)));
-    const std::size_t got = static_cast<std::size_t>(in.gcount());
+  while (left > 0) {
+    const ssize_t read =
+        ReadSome(file.get(), buffer, std::min<std::uintmax_t>(sizeof buffer, left));
+    if (read <= 0)
+      break;
+    const std::size_t got = static_cast<std::size_t>(read);
     left -= got;
     for (std::size_t i = 0; i < got;) {
       const char* end = static_cast<const char*>(std::memchr(buffer + i, '\n', got - i));
