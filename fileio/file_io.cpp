@@ -1,5 +1,6 @@
 #include "fileio/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -243,23 +244,36 @@ bool ReadAll(int fd, std::string& out) {
 
 // A flushed copy of the old content where the user alone writes, else in the temporary folder;
 // removed again unless kept on purpose (a crash never reaches the destructor).
+constexpr std::string_view kCopySuffix = ".before-save";
+
+struct FolderListingClose {
+  void operator()(DIR* listing) const { ::closedir(listing); }
+};
+
+// The user's state folder first, where only the user may look; the temporary folder without one.
+std::vector<std::string> CopyFolders() {
+  std::vector<std::string> folders;
+  if (std::string state = StateFolder(); !state.empty()) {
+    folders.push_back(std::move(state));
+  }
+  const char* tmp = std::getenv("TMPDIR");
+  folders.push_back(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp");
+  return folders;
+}
+
 class SavedCopy {
  public:
   SavedCopy(const std::string& target, std::string_view bytes) {
-    std::vector<std::string> folders;
     const std::string state = StateFolder();
-    if (!state.empty()) {
-      folders.push_back(state);
-    }
-    const char* tmp = std::getenv("TMPDIR");
-    folders.push_back(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp");
-    for (const std::string& folder : folders) {
+    for (const std::string& folder : CopyFolders()) {
       if (folder == state) {
         ::mkdir(ParentFolder(folder).c_str(), 0700);
         ::mkdir(folder.c_str(), 0700);
       }
-      std::string name = folder + "/" + BaseName(target).substr(0, 180) + ".XXXXXX.before-save";
-      FileDescriptor file(::mkostemps(name.data(), 12, O_CLOEXEC));
+      std::string name =
+          folder + "/" + BaseName(target).substr(0, 180) + ".XXXXXX" + std::string(kCopySuffix);
+      FileDescriptor file(
+          ::mkostemps(name.data(), static_cast<int>(kCopySuffix.size()), O_CLOEXEC));
       if (!file.valid()) {
         continue;
       }
@@ -337,6 +351,28 @@ bool SaveFileBytes(const std::string& path, std::string_view bytes) {
     return OverwriteInPlace(target, bytes);
   }
   return ReplaceFileAtomically(path, bytes);
+}
+
+std::vector<std::string> LeftSaveCopies(std::size_t maxCopies) {
+  std::vector<std::string> copies;
+  for (const std::string& folder : CopyFolders()) {
+    std::unique_ptr<DIR, FolderListingClose> listing(::opendir(folder.c_str()));
+    while (listing != nullptr && copies.size() < maxCopies) {
+      const dirent* entry = ::readdir(listing.get());
+      if (entry == nullptr) {
+        break;
+      }
+      const std::string_view name = entry->d_name;
+      struct stat info {};
+      if (name.size() > kCopySuffix.size() && name.ends_with(kCopySuffix) &&
+          ::fstatat(::dirfd(listing.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+          S_ISREG(info.st_mode) && info.st_uid == ::geteuid()) {
+        copies.push_back(folder + "/" + entry->d_name);
+      }
+    }
+  }
+  std::sort(copies.begin(), copies.end());
+  return copies;
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {

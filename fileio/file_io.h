@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tollvane {
 
@@ -78,5 +79,10 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 // only place the old content then is. Without a place for the copy the save is refused. A
 // folder the user owns and made read-only is taken as a deliberate lock and refuses the save.
 bool SaveFileBytes(const std::string& path, std::string_view bytes);
+
+// The copies SaveFileBytes left behind, each the content of a file from before a save that did
+// not end (a crash, or old bytes that could not be written back): this user's files named
+// "*.before-save" in the two folders it keeps them in, sorted, at most maxCopies of them.
+std::vector<std::string> LeftSaveCopies(std::size_t maxCopies = 20);
 
 }  // namespace tollvane

@@ -25,10 +25,15 @@ inline constexpr const char* kReloadFailedBox =
 inline constexpr const char* kReloadFailedLine =
     "前回のチャイム表 %s を読み込めませんでした。%sファイルはそのまま残してあります。(詳細: %s)";
 
+// At start, for each copy of a file's old content that an unfinished save left behind.
+inline constexpr const char* kLeftSaveCopy =
+    "保存が途中で終わったファイルの元の内容が %s に残っています。内容を確かめて元の場所に"
+    "戻すか、要らなければ削除してください。";
+
 // After the next-bell line while the clock is not being set automatically.
 inline constexpr const char* kClockNotSetNote = "　パソコンの時計が自動で合わせられていません";
 
-inline constexpr const char* kRecordLines[] = {kNotSaved, kSaved, kReloadFailedLine};
+inline constexpr const char* kRecordLines[] = {kNotSaved, kSaved, kReloadFailedLine, kLeftSaveCopy};
 inline constexpr const char* kMessages[] = {kArmedBells, kReloadFailedBox};
 inline constexpr const char* kWindowTexts[] = {kClockNotSetNote};
 inline constexpr const char* kRecordLineParts[] = {kNothingLoaded, kNotAnswered,   kRefused,

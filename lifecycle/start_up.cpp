@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "engine/texts.h"
+#include "fileio/file_io.h"
 #include "lifecycle/lifecycle_texts.h"
 
 namespace tollvane {
@@ -47,6 +48,14 @@ StartNotice NoticeAfterUnattendedStart(AutosaveFileState before, const std::stri
   notice.recordLine = text::Formatted(text::lifecycle::kReloadFailedLine, path.c_str(),
                                       armed.c_str(), error.c_str());
   return notice;
+}
+
+std::vector<std::string> LeftSaveCopyLines() {
+  std::vector<std::string> lines;
+  for (const std::string& copy : LeftSaveCopies()) {
+    lines.push_back(text::Formatted(text::lifecycle::kLeftSaveCopy, copy.c_str()));
+  }
+  return lines;
 }
 
 }  // namespace tollvane

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/week_schedule.h"
 
@@ -31,5 +32,9 @@ struct StartNotice {
 // succeeded); armedBells what the arming took. A missing file needs no notice.
 StartNotice NoticeAfterUnattendedStart(AutosaveFileState before, const std::string& error,
                                        const std::string& path, int armedBells);
+
+// A warning line for the record for each copy of old content that an unfinished save left
+// (LeftSaveCopies), so that whoever reads the record finds it.
+std::vector<std::string> LeftSaveCopyLines();
 
 }  // namespace tollvane

@@ -13,6 +13,7 @@
 #include "engine/local_time.h"
 #include "engine/texts.h"
 #include "lifecycle/autosave.h"
+#include "lifecycle/start_up.h"
 #include "record/bell_record.h"
 #include "record/journal.h"
 #include "record/record_files.h"
@@ -82,6 +83,9 @@ int RunProgram(int argc, char** argv, const std::function<void(TForm1&)>& whenSh
         text::Formatted(text::window::kStarted, TOLLVANE_VERSION, SettingsFilePath().c_str()));
     if (const std::string note = SettingsLocationNote(); !note.empty()) {
       real->recorder.record(text::record::kWarning, note);
+    }
+    for (const std::string& line : LeftSaveCopyLines()) {
+      real->recorder.record(text::record::kWarning, line);
     }
     TForm1 form1(real->parts());
     // Logout and shutdown: the pages are saved without the close question, then the

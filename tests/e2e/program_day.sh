@@ -236,9 +236,15 @@ EOF
   nohid)
     hid_dir=$(dirname "$simboard")/simboard_unloadable
     [ -f "$hid_dir/libhidapi-hidraw.so.0" ] || skip "no unloadable stand-in in $hid_dir"
+    # What an earlier save cut short left behind is named in the record at start.
+    install -d -m 700 "$work/state/tollvane"
+    left="$work/state/tollvane/dorrel.dat.Ab12Cd.before-save"
+    printf 'old\r\n' >"$left"
     run_program "2027-01-05 08:29:54" 14 "$work/board.log"
     grep -rq "Error at Load" "$work/state/tollvane" 2>/dev/null ||
       fail "the library's message is not in the record"
+    grep -rqF "元の内容が $left に残っています" "$work/state/tollvane" ||
+      fail "the copy an unfinished save left is not in the record"
     grep -rq "起動時に自動で" "$work/state/tollvane" ||
       fail "the start did not arm: something waited for OK"
     grep -rqE "音1 .* を鳴らします" "$work/state/tollvane" || fail "the 8:30 chime did not play"

@@ -6,7 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +61,55 @@ TEST(ReadFileUpTo, TakesAFileOfTheLimitAndRefusesOneByteMore) {
   std::string bytes;
   EXPECT_EQ(ReadFileUpTo(folder.file("none"), 100, bytes), BoundedRead::kMissing);
   EXPECT_EQ(ReadFileUpTo(folder.path().string(), 100, bytes), BoundedRead::kFailed);
+}
+
+// Sets a variable for a scope, then puts back what was there.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) {
+      old_ = old;
+    }
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedVariable() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// The copies an unfinished save leaves are found where they are made, and nothing else is.
+TEST(LeftSaveCopies, ListsOnlyThisUsersCopiesInTheStateAndTemporaryFolders) {
+  ScratchFolder state;
+  ScratchFolder tmp;
+  const ScopedVariable stateHome("XDG_STATE_HOME", state.path().string());
+  const ScopedVariable tmpdir("TMPDIR", tmp.path().string());
+  std::filesystem::create_directory(state.path() / "tollvane");
+  const std::string first =
+      (state.path() / "tollvane" / "tollvane.INI.a1B2c3.before-save").string();
+  const std::string second = tmp.file("dorrel.dat.Zz9Yy8.before-save");
+  WriteBytes(first, "old settings");
+  WriteBytes(second, "old schedule");
+  WriteBytes((state.path() / "tollvane" / "2026-12-09.log").string(), "record");
+  WriteBytes(tmp.file(".before-save"), "no name");
+  std::filesystem::create_directory(tmp.file("folder.before-save"));
+  std::filesystem::create_symlink(first, tmp.file("link.before-save"));
+  if (::geteuid() == 0) {
+    const std::string foreign = tmp.file("other.x.before-save");
+    WriteBytes(foreign, "another user's");
+    ASSERT_EQ(::chown(foreign.c_str(), 65534, 65534), 0);
+  }
+  std::vector<std::string> both{first, second};
+  std::sort(both.begin(), both.end());
+  EXPECT_EQ(LeftSaveCopies(), both);
+  EXPECT_EQ(LeftSaveCopies(1).size(), 1u);
 }
 
 TEST(ReplaceFileAtomically, KeepsTheOwnerOfAReplacedFile) {
