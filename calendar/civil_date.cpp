@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "engine/texts.h"
+
 namespace tollvane {
 
 bool IsValidDate(int32_t year, int32_t month, int32_t day) {
@@ -86,6 +88,12 @@ std::optional<CivilDate> ParseDate(std::string_view text) {
     return std::nullopt;
   }
   return CivilDate{*year, *month, *day};
+}
+
+std::string ShownDate(CivilDate date) {
+  return text::Formatted(text::kWindowDate, static_cast<int>(date.year),
+                         static_cast<int>(date.month), static_cast<int>(date.day),
+                         std::string(WeekdayName(Weekday(date))).c_str());
 }
 
 std::string FormatDate(CivilDate date) {

@@ -34,9 +34,14 @@ inline CivilDate AddDays(CivilDate date, int64_t days) {
 int Weekday(CivilDate date);
 inline constexpr int kSunday = 1;
 inline constexpr int kMonday = 2;
+// The week as the pages and the windows list it, Monday first.
+inline constexpr int kWeekdaysMondayFirst[7] = {2, 3, 4, 5, 6, 7, 1};
 
 // "日" .. "土" for 1..7.
 std::string_view WeekdayName(int weekday);
+
+// "2026/6/1(月)", as the windows show dates.
+std::string ShownDate(CivilDate date);
 
 // "YYYY/M/D" with one or two digits for month and day and four for the year; nothing else
 // around it. Nothing for an impossible date such as 2025/2/29.

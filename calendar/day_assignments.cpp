@@ -1,21 +1,8 @@
 #include "calendar/day_assignments.h"
 
-#include "schedule/text_encoding.h"
+#include "fileio/text_bytes.h"
 
 namespace tollvane {
-namespace {
-
-// "date rest" at the first blank; rest trimmed, possibly empty.
-std::pair<std::string_view, std::string_view> SplitFirst(std::string_view text) {
-  text = Trim(text);
-  const std::size_t blank = text.find_first_of(" \t");
-  if (blank == std::string_view::npos) {
-    return {text, {}};
-  }
-  return {text.substr(0, blank), Trim(text.substr(blank + 1))};
-}
-
-}  // namespace
 
 std::optional<int> ParseWeekdayName(std::string_view text) {
   text = Trim(text);
@@ -50,7 +37,7 @@ std::string FormatExtraBell(const ExtraBell& extra) {
 }
 
 std::optional<PlanDays> ParsePlanDays(std::string_view text) {
-  const auto [range, name] = SplitFirst(text);
+  const auto [range, name] = SplitAtFirstBlank(text);
   const std::size_t dash = range.find('-');
   const auto first = ParseDate(range.substr(0, dash));
   const auto last = dash == std::string_view::npos ? first : ParseDate(range.substr(dash + 1));
@@ -61,7 +48,7 @@ std::optional<PlanDays> ParsePlanDays(std::string_view text) {
 }
 
 std::optional<WeekdaySwap> ParseWeekdaySwap(std::string_view text) {
-  const auto [dateText, weekdayText] = SplitFirst(text);
+  const auto [dateText, weekdayText] = SplitAtFirstBlank(text);
   const auto date = ParseDate(dateText);
   const auto weekday = ParseWeekdayName(weekdayText);
   if (!date || !weekday) {
@@ -71,7 +58,7 @@ std::optional<WeekdaySwap> ParseWeekdaySwap(std::string_view text) {
 }
 
 std::optional<ExtraBell> ParseExtraBell(std::string_view text) {
-  const auto [dateText, bellText] = SplitFirst(text);
+  const auto [dateText, bellText] = SplitAtFirstBlank(text);
   const auto date = ParseDate(dateText);
   const auto bell = ParsePlanBellLine(bellText);
   if (!date || !bell || !PlanBellProblem(*bell).empty()) {

@@ -623,11 +623,6 @@ ImportPlan PlanDayImport(const SchoolCalendar& calendar, const HolidayList& holi
   return plan;
 }
 
-std::string ShownDate(CivilDate date) {
-  return std::to_string(date.year) + "/" + std::to_string(date.month) + "/" +
-         std::to_string(date.day) + "(" + std::string(WeekdayName(Weekday(date))) + ")";
-}
-
 std::string ImportPlanQuestion(const ImportPlan& plan) {
   const auto ringing = std::count(plan.ringsToday.begin(), plan.ringsToday.end(), true);
   std::string question =

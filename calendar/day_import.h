@@ -69,9 +69,6 @@ struct ImportPlan {
 ImportPlan PlanDayImport(const SchoolCalendar& calendar, const HolidayList& holidays,
                          ImportOutcome read);
 
-// "2026/6/1(月)", as the windows show dates.
-std::string ShownDate(CivilDate date);
-
 // The question put to the operator, and one line per day: "2026/6/1(月) 開校記念日", with
 // " (今は休日ではありません)" on a day that rings today.
 std::string ImportPlanQuestion(const ImportPlan& plan);

@@ -13,11 +13,6 @@ namespace {
 constexpr const char* kClosedPeriodFallback = "休業期間";
 constexpr const char* kImportedFallback = "休日";
 
-std::string DateText(CivilDate date, int weekday) {
-  return text::Formatted(text::calendar::kDate, date.year, date.month, date.day,
-                         std::string(WeekdayName(weekday)).c_str());
-}
-
 void SortByTime(std::vector<SourcedBell>& bells) {
   std::stable_sort(bells.begin(), bells.end(), [](const SourcedBell& a, const SourcedBell& b) {
     return a.bell.hour != b.bell.hour ? a.bell.hour < b.bell.hour : a.bell.minute < b.bell.minute;
@@ -215,17 +210,35 @@ DayAnswer AnswerDay(const WeekSchedule& schedule, const HolidayList& holidays,
   return answer;
 }
 
-std::vector<DayAnswer> YearAnswers(const WeekSchedule& schedule, const HolidayList& holidays,
-                                   const SchoolCalendar& calendar, int year) {
+namespace {
+
+// Every day from first up to, not including, end.
+std::vector<DayAnswer> AnswersFrom(const WeekSchedule& schedule, const HolidayList& holidays,
+                                   const SchoolCalendar& calendar, CivilDate first, CivilDate end) {
   std::vector<DayAnswer> days;
-  if (year < 1 || year > 9999) {
-    return days;
-  }
   days.reserve(366);
-  for (CivilDate date{year, 1, 1}; date.year == year; date = AddDays(date, 1)) {
+  for (CivilDate date = first; date < end; date = AddDays(date, 1)) {
     days.push_back(AnswerDay(schedule, holidays, calendar, date));
   }
   return days;
+}
+
+}  // namespace
+
+std::vector<DayAnswer> YearAnswers(const WeekSchedule& schedule, const HolidayList& holidays,
+                                   const SchoolCalendar& calendar, int year) {
+  if (year < 1 || year > 9999) {
+    return {};
+  }
+  return AnswersFrom(schedule, holidays, calendar, {year, 1, 1}, {year + 1, 1, 1});
+}
+
+std::vector<DayAnswer> SchoolYearAnswers(const WeekSchedule& schedule, const HolidayList& holidays,
+                                         const SchoolCalendar& calendar, int firstYear) {
+  if (firstYear < 1 || firstYear > 9998) {
+    return {};
+  }
+  return AnswersFrom(schedule, holidays, calendar, {firstYear, 4, 1}, {firstYear + 1, 4, 1});
 }
 
 std::string DayPlanLabel(const DayAnswer& answer) {
@@ -330,7 +343,7 @@ std::string BellText(const RingingBell& bell) {
 }
 
 std::string PreviewDateText(const PreviewDay& day) {
-  return DateText(day.date, day.weekday);
+  return ShownDate(day.date);
 }
 
 std::string NextBellText(const NextBellAnswer& answer, const CurrentClock& now) {
@@ -344,7 +357,7 @@ std::string NextBellText(const NextBellAnswer& answer, const CurrentClock& now) 
   const UpcomingBell& next = *answer.bell;
   text += text::calendar::kNextBell;
   if (next.date != CivilDate{now.year, now.month, now.day}) {
-    text += DateText(next.date, next.weekday) + " ";
+    text += ShownDate(next.date) + " ";
   }
   text += BellText(next.bell);
   if (!answer.source.empty()) {

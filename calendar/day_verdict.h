@@ -99,6 +99,16 @@ DayAnswer AnswerDay(const WeekSchedule& schedule, const HolidayList& holidays,
 std::vector<DayAnswer> YearAnswers(const WeekSchedule& schedule, const HolidayList& holidays,
                                    const SchoolCalendar& calendar, int year);
 
+// The school year that starts on 1 April of firstYear, to 31 March (365 or 366 answers), as the
+// year view shows it and exports it; nothing for a start outside 1..9998.
+std::vector<DayAnswer> SchoolYearAnswers(const WeekSchedule& schedule, const HolidayList& holidays,
+                                         const SchoolCalendar& calendar, int firstYear);
+
+// The school year a date belongs to, by the year of its 1 April.
+inline int SchoolYearOf(CivilDate date) {
+  return date.month >= 4 ? date.year : date.year - 1;
+}
+
 // The name a window shows for where a day's bells come from: the plan's or swap's name,
 // "平常日課" for the weekday's pages, or the reason of a silent day.
 std::string DayPlanLabel(const DayAnswer& answer);

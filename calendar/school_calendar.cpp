@@ -29,16 +29,6 @@ constexpr const char* kOpenPrefix = "Open";
 constexpr int kReportedDayLines = 10;
 constexpr const char* kImportedHeader = "# Tollvane imported days: YYYY/MM/DD name";
 
-// Splits "date name" at the first blank; the name may be empty or hold blanks of its own.
-std::pair<std::string_view, std::string_view> SplitName(std::string_view text) {
-  text = Trim(text);
-  const std::size_t blank = text.find_first_of(" \t");
-  if (blank == std::string_view::npos) {
-    return {text, {}};
-  }
-  return {text.substr(0, blank), Trim(text.substr(blank + 1))};
-}
-
 // A value a hand edit left that the calendar cannot use: kept by every rewrite.
 template <typename Parse>
 bool Unreadable(const Profile& profile, const std::string& key, Parse parse) {
@@ -210,7 +200,7 @@ std::string FormatNamedDay(const NamedDay& day) {
 }
 
 std::optional<ClosedPeriod> ParseClosedPeriod(std::string_view text) {
-  const auto [range, name] = SplitName(text);
+  const auto [range, name] = SplitAtFirstBlank(text);
   const std::size_t dash = range.find('-');
   if (dash == std::string_view::npos) {
     return std::nullopt;
@@ -224,7 +214,7 @@ std::optional<ClosedPeriod> ParseClosedPeriod(std::string_view text) {
 }
 
 std::optional<NamedDay> ParseNamedDay(std::string_view text) {
-  const auto [dateText, name] = SplitName(text);
+  const auto [dateText, name] = SplitAtFirstBlank(text);
   const auto date = ParseDate(dateText);
   if (!date) {
     return std::nullopt;

@@ -73,4 +73,13 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
+std::pair<std::string_view, std::string_view> SplitAtFirstBlank(std::string_view s) {
+  s = Trim(s);
+  const std::size_t blank = s.find_first_of(" \t");
+  if (blank == std::string_view::npos) {
+    return {s, {}};
+  }
+  return {s.substr(0, blank), Trim(s.substr(blank + 1))};
+}
+
 }  // namespace tollvane

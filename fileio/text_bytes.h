@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
 
 namespace tollvane {
 
@@ -16,5 +17,9 @@ bool IsValidUtf8(std::string_view s);
 
 // s without the blanks (space, tab, CR, VT, FF) at either end.
 std::string_view Trim(std::string_view s);
+
+// s trimmed and split at its first space or tab: "2026/11/03 文化祭" gives the date and the
+// trimmed rest, which may hold blanks of its own; the rest is empty without a blank.
+std::pair<std::string_view, std::string_view> SplitAtFirstBlank(std::string_view s);
 
 }  // namespace tollvane

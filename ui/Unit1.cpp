@@ -71,10 +71,6 @@ const PageInfo kPages[kTimetableCount] = {
     {"Sun", "日", "日曜日のチャイム", "su"}, {"Mor", "朝・夕共通", "共通のチャイム", "ak"},
 };
 
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
 // Tabs of a fixed height, whatever the style would make them, so the pages keep the room the
 // 24 rows of drop-downs need.
 class PageTabBar : public QTabBar {

@@ -31,13 +31,6 @@ constexpr int kColumnX[3] = {26, 82, 138};
 constexpr int kWidths[3] = {57, 57, 49};
 constexpr int kHeadingX[3] = {40, 104, 152};
 const char* const kKinds[3] = {"ji", "fu", "snd"};
-// The copy's weekdays in the pages' order, as weekday numbers 1 = Sunday .. 7 = Saturday.
-const char* const kWeekdayNames[7] = {"月", "火", "水", "木", "金", "土", "日"};
-constexpr int kWeekdays[7] = {2, 3, 4, 5, 6, 7, 1};
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 }  // namespace
 
@@ -69,8 +62,8 @@ DayPlanWindow::DayPlanWindow(DayPlanWindowParts parts, QWidget* parent)
   connect(rename, &QPushButton::clicked, this, [this] { Button2Click(); });
   comboBox1_ = new QComboBox(this);
   comboBox1_->setObjectName(QStringLiteral("ComboBox1"));
-  for (const char* name : kWeekdayNames)
-    comboBox1_->addItem(QString::fromUtf8(name));
+  for (const int weekday : kWeekdaysMondayFirst)
+    comboBox1_->addItem(Q(std::string(WeekdayName(weekday))));
   comboBox1_->setGeometry(8, 310, 49, kDropDownHeight);
   auto* copy = MakeButton(this, QStringLiteral("Button3"),
                           QString::fromUtf8(text::window::kCopyWeekdayButton), {63, 308, 105, 25});
@@ -261,7 +254,7 @@ void DayPlanWindow::Button3Click() {
       Check(text::window::kChooseCopyTarget);
       return;
     }
-    const int weekday = kWeekdays[std::max(0, comboBox1_->currentIndex())];
+    const int weekday = kWeekdaysMondayFirst[std::max(0, comboBox1_->currentIndex())];
     const std::vector<PlanBell> bells = PlanBellsOfWeekday(p_.schedule(), weekday);
     for (int row = 0; row < kRows; ++row) {
       const bool used = row < static_cast<int>(bells.size());

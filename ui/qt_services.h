@@ -19,6 +19,14 @@ class QWidget;
 
 namespace tollvane {
 
+// The program's texts are UTF-8.
+inline QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+inline QString Q(const char* text) {
+  return QString::fromUtf8(text);
+}
+
 // The layouts' "ＭＳ Ｐゴシック" and "ＭＳ ゴシック" map to their metric-compatible
 // IPA fonts; sizes are pixel heights.
 QFont ProportionalFont(int pixelSize, bool bold = false, bool italic = false);

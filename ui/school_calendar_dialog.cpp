@@ -42,14 +42,6 @@ QListWidget* MakeList(QWidget* parent, int number, QRect geometry) {
   return list;
 }
 
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
-
-QString Q(const char* text) {
-  return QString::fromUtf8(text);
-}
-
 namespace t = text::window;
 
 bool HasDayPlans(const SchoolCalendar& calendar) {

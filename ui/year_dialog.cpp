@@ -25,26 +25,9 @@ namespace {
 constexpr int kSideLeft = 8 + 4 * YearView::kMonthWidth + 12;
 constexpr int kSideWidth = 250;
 constexpr int kEditHeight = 21;
-const char* const kWeekdayNames[7] = {"月", "火", "水", "木", "金", "土", "日"};
-constexpr int kWeekdays[7] = {2, 3, 4, 5, 6, 7, 1};
 constexpr YearCellKind kLegend[] = {YearCellKind::kNormal,  YearCellKind::kPlan,
                                     YearCellKind::kSwap,    YearCellKind::kExtraOnly,
                                     YearCellKind::kNoChime, YearCellKind::kSilent};
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
-
-// April starts the school year.
-int SchoolYearOf(CivilDate date) {
-  return date.month >= 4 ? date.year : date.year - 1;
-}
-
-// "2027/2/15(月)", as windows show a date.
-std::string DayText(CivilDate date) {
-  return std::to_string(date.year) + "/" + std::to_string(date.month) + "/" +
-         std::to_string(date.day) + "(" + std::string(WeekdayName(Weekday(date))) + ")";
-}
 
 YearCellKind KindOf(const DayAnswer& answer) {
   switch (answer.verdict.reason) {
@@ -61,23 +44,12 @@ YearCellKind KindOf(const DayAnswer& answer) {
 
 // "2027/2/15(月) 短縮日課 6件", and the answer's problem on a line of its own.
 std::string DaySummary(const DayAnswer& answer) {
-  std::string summary = DayText(answer.date) + " " + DayPlanLabel(answer);
+  std::string summary = ShownDate(answer.date) + " " + DayPlanLabel(answer);
   if (!answer.verdict.silent)
     summary += text::Formatted(text::window::kDayBellCount, static_cast<int>(answer.bells.size()));
   if (!answer.problem.empty())
     summary += "\n" + answer.problem;
   return summary;
-}
-
-std::vector<DayAnswer> SchoolYearAnswers(const WeekSchedule& schedule, const HolidayList& holidays,
-                                         const SchoolCalendar& calendar, int firstYear) {
-  const int64_t first = DaysFromCivil({firstYear, 4, 1});
-  const int64_t end = DaysFromCivil({firstYear + 1, 4, 1});
-  std::vector<DayAnswer> answers;
-  answers.reserve(static_cast<std::size_t>(end - first));
-  for (int64_t day = first; day < end; ++day)
-    answers.push_back(AnswerDay(schedule, holidays, calendar, CivilFromDays(day)));
-  return answers;
 }
 
 }  // namespace
@@ -154,8 +126,9 @@ YearDialog::YearDialog(YearDialogParts parts, QWidget* parent)
             kSideLeft, 262, font);
   swapCombo_ = new QComboBox(this);
   swapCombo_->setObjectName(QStringLiteral("SwapCombo"));
-  for (const char* name : kWeekdayNames)
-    swapCombo_->addItem(QString::fromUtf8(name) + QString::fromUtf8(text::window::kWeekdayBells));
+  for (const int weekday : kWeekdaysMondayFirst)
+    swapCombo_->addItem(Q(std::string(WeekdayName(weekday))) +
+                        QString::fromUtf8(text::window::kWeekdayBells));
   swapCombo_->setGeometry(kSideLeft + 40, 258, 120, kEditHeight);
   auto* swap =
       MakeButton(this, QStringLiteral("AssignSwap"), QString::fromUtf8(text::window::kSwapButton),
@@ -284,7 +257,7 @@ void YearDialog::AssignPlanClick() {
 
 void YearDialog::AssignSwapClick() {
   Guard(this, [this] {
-    const int weekday = kWeekdays[std::max(0, swapCombo_->currentIndex())];
+    const int weekday = kWeekdaysMondayFirst[std::max(0, swapCombo_->currentIndex())];
     if (!Check(
             AssignSwap(p_.calendar, p_.settingsPath, FormatDate(yearView_->selected()), weekday)))
       return;

@@ -10,30 +10,16 @@
 #include <string>
 #include <utility>
 
+#include "support/scoped_environment.h"
 #include "support/scratch_folder.h"
 
 namespace tollvane {
 namespace {
 
 using testing::ReadBytes;
+using testing::ScopedEnvironment;
 using testing::ScratchFolder;
 using testing::WriteBytes;
-
-// Sets or clears an environment variable for one scope.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = ::getenv(name)) {
-      old_ = old;
-    }
-    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
-  }
-  ~ScopedEnvironment() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TEST(Autostart, EntryPathFollowsTheBaseDirectoryRules) {
   struct Case {

@@ -100,6 +100,20 @@ EOF
 
 hid_dir=$simboard
 
+# Waits up to 10 s for a program sent SIGTERM to end; one that does not fails the run.
+await_end() {
+  local pid=$1
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -KILL "$pid"
+    fail "the program did not end after SIGTERM"
+  fi
+  wait "$pid" || true
+}
+
 # Starts the program at the faked moment and lets it run for the given seconds, then ends
 # the session the way a logout does (SIGTERM).
 run_program() {
@@ -115,15 +129,7 @@ run_program() {
   local pid=$!
   sleep "$seconds"
   kill -TERM "$pid" 2>/dev/null || fail "the program ended by itself"
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    kill -KILL "$pid"
-    fail "the program did not end after SIGTERM"
-  fi
-  wait "$pid" || true
+  await_end "$pid"
 }
 
 # One run over several faked moments, given as pairs "MOMENT SECONDS": the clock is set to each
@@ -149,15 +155,7 @@ run_timeline() {
     shift 2
   done
   kill -TERM "$pid"
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    kill -KILL "$pid"
-    fail "the program did not end after SIGTERM"
-  fi
-  wait "$pid" || true
+  await_end "$pid"
 }
 
 # The board's reports at or after 8:30:00 of the faked day: "on" and "off" in order, with the

@@ -28,22 +28,6 @@ using ::testing::Eq;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-class ListRecorder : public Recorder {
- public:
-  void record(std::string_view kind, std::string_view text) override {
-    lines.emplace_back(std::string(kind) + " " + std::string(text));
-  }
-  std::vector<std::string> kinds(std::string_view kind) const {
-    std::vector<std::string> found;
-    for (const std::string& line : lines) {
-      if (line.rfind(std::string(kind) + " ", 0) == 0)
-        found.push_back(line.substr(kind.size() + 1));
-    }
-    return found;
-  }
-  std::vector<std::string> lines;
-};
-
 class CountingInhibitor : public SleepInhibitor {
  public:
   void acquire() override { events.push_back("acquire"); }
@@ -103,7 +87,7 @@ class Unattended : public ::testing::Test {
   testing::ScriptedPrompts prompts;
   testing::RecordingView view;
   testing::MapPageTexts pages;
-  ListRecorder recorder;
+  testing::LineRecorder recorder;
   CountingInhibitor inhibitor;
   FixedClockSync clockSync;
   OneDayRule dayRule;

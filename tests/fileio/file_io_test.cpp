@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "support/scoped_environment.h"
 #include "support/scratch_folder.h"
 
 namespace tollvane {
@@ -63,34 +63,12 @@ TEST(ReadFileUpTo, TakesAFileOfTheLimitAndRefusesOneByteMore) {
   EXPECT_EQ(ReadFileUpTo(folder.path().string(), 100, bytes), BoundedRead::kFailed);
 }
 
-// Sets a variable for a scope, then puts back what was there.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) {
-      old_ = old;
-    }
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedVariable() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 // The copies an unfinished save leaves are found where they are made, and nothing else is.
 TEST(LeftSaveCopies, ListsOnlyThisUsersCopiesInTheStateAndTemporaryFolders) {
   ScratchFolder state;
   ScratchFolder tmp;
-  const ScopedVariable stateHome("XDG_STATE_HOME", state.path().string());
-  const ScopedVariable tmpdir("TMPDIR", tmp.path().string());
+  const testing::ScopedEnvironment stateHome("XDG_STATE_HOME", state.path().string());
+  const testing::ScopedEnvironment tmpdir("TMPDIR", tmp.path().string());
   std::filesystem::create_directory(state.path() / "tollvane");
   const std::string first =
       (state.path() / "tollvane" / "tollvane.INI.a1B2c3.before-save").string();

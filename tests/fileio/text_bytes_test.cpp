@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fileio/home_folder.h"
+#include "support/scoped_environment.h"
 
 namespace tollvane {
 namespace {
@@ -51,20 +52,14 @@ TEST(TextBytes, TrimTakesBlanksFromBothEndsOnly) {
 // A relative or missing HOME gives the account's own home, never a folder relative to wherever
 // the program was started; a relative XDG_STATE_HOME is ignored.
 TEST(HomeFolder, AnAbsoluteHomeElseTheAccountsOwn) {
-  const std::string saved = ::getenv("HOME") != nullptr ? ::getenv("HOME") : "";
-  const char* savedState = ::getenv("XDG_STATE_HOME");
-  const std::string state = savedState != nullptr ? savedState : "";
-  ::setenv("XDG_STATE_HOME", "relative/state", 1);
-  ::setenv("HOME", "/home/sensei", 1);
+  const testing::ScopedEnvironment state("XDG_STATE_HOME", "relative/state");
+  const testing::ScopedEnvironment home("HOME", "/home/sensei");
   EXPECT_EQ(StateFolder(), "/home/sensei/.local/state/tollvane");
   for (const char* unusable : {"relative", ""}) {
     ::setenv("HOME", unusable, 1);
     const std::string found = HomeFolder();
     EXPECT_TRUE(found.empty() || found.front() == '/') << found;
   }
-  ::setenv("HOME", saved.c_str(), 1);
-  savedState != nullptr ? ::setenv("XDG_STATE_HOME", state.c_str(), 1)
-                        : ::unsetenv("XDG_STATE_HOME");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "record/record_files.h"
 #include "record/record_kinds.h"
+#include "support/scoped_environment.h"
 #include "support/scratch_folder.h"
 
 namespace tollvane {
@@ -55,11 +56,9 @@ TEST(RecordFiles, NamesOfDayFiles) {
 }
 
 TEST(RecordFiles, FolderFollowsXdgStateHome) {
-  const char* savedState = getenv("XDG_STATE_HOME");
-  const std::string saved = savedState ? savedState : "";
-  setenv("HOME", getenv("HOME") ? getenv("HOME") : "/root", 1);
+  const testing::ScopedEnvironment keepHome("HOME", getenv("HOME") ? getenv("HOME") : "/root");
   const std::string home = getenv("HOME");
-  setenv("XDG_STATE_HOME", "/var/tmp/state", 1);
+  const testing::ScopedEnvironment state("XDG_STATE_HOME", "/var/tmp/state");
   EXPECT_EQ(DefaultRecordFolder(), "/var/tmp/state/tollvane");
   setenv("XDG_STATE_HOME", "relative/state", 1);  // not absolute: to be ignored
   EXPECT_EQ(DefaultRecordFolder(), std::filesystem::path(home) / ".local/state/tollvane");
@@ -67,9 +66,6 @@ TEST(RecordFiles, FolderFollowsXdgStateHome) {
   EXPECT_EQ(DefaultRecordFolder(), std::filesystem::path(home) / ".local/state/tollvane");
   unsetenv("HOME");  // the account's home then, never a folder relative to the current one
   EXPECT_TRUE(DefaultRecordFolder().is_absolute()) << DefaultRecordFolder();
-  setenv("HOME", home.c_str(), 1);
-  if (savedState)
-    setenv("XDG_STATE_HOME", saved.c_str(), 1);
 }
 
 TEST(RecordFiles, DaysAndEventsNewestFirst) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "audio/sound_player.h"
@@ -14,6 +15,31 @@
 #include "schedule/page_texts.h"
 
 namespace tollvane::testing {
+
+// The record's lines as "kind text", in order.
+class LineRecorder : public Recorder {
+ public:
+  void record(std::string_view kind, std::string_view text) override {
+    lines.push_back(std::string(kind) + " " + std::string(text));
+  }
+  bool has(const std::string& fragment) const {
+    for (const std::string& line : lines) {
+      if (line.find(fragment) != std::string::npos)
+        return true;
+    }
+    return false;
+  }
+  // The texts of one kind's lines.
+  std::vector<std::string> kinds(std::string_view kind) const {
+    std::vector<std::string> found;
+    for (const std::string& line : lines) {
+      if (line.rfind(std::string(kind) + " ", 0) == 0)
+        found.push_back(line.substr(kind.size() + 1));
+    }
+    return found;
+  }
+  std::vector<std::string> lines;
+};
 
 class FakeClock : public Clock {
  public:

@@ -62,17 +62,24 @@ bool UnderFolder(const char* path) {
          (path[g_folderLength] == '/' || path[g_folderLength] == '\0');
 }
 
-// A path given relative to a folder's descriptor, made absolute.
-bool AtUnderFolder(int dirfd, const char* path) {
-  if (path == nullptr || path[0] == '/' || dirfd == AT_FDCWD)
-    return UnderFolder(path);
+// What a descriptor names, from /proc; false when it cannot tell.
+bool PathOfFd(int fd, char (&target)[PATH_MAX]) {
   char link[64];
-  snprintf(link, sizeof link, "/proc/self/fd/%d", dirfd);
-  char target[PATH_MAX];
+  snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
   const ssize_t length = readlink(link, target, sizeof target - 1);
   if (length <= 0)
     return false;
   target[length] = '\0';
+  return true;
+}
+
+// A path given relative to a folder's descriptor, made absolute.
+bool AtUnderFolder(int dirfd, const char* path) {
+  if (path == nullptr || path[0] == '/' || dirfd == AT_FDCWD)
+    return UnderFolder(path);
+  char target[PATH_MAX];
+  if (!PathOfFd(dirfd, target))
+    return false;
   char full[PATH_MAX];
   if (snprintf(full, sizeof full, "%s/%s", target, path) >= static_cast<int>(sizeof full))
     return false;
@@ -80,14 +87,8 @@ bool AtUnderFolder(int dirfd, const char* path) {
 }
 
 bool FdUnderFolder(int fd) {
-  char link[64];
-  snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
   char target[PATH_MAX];
-  const ssize_t length = readlink(link, target, sizeof target - 1);
-  if (length <= 0)
-    return false;
-  target[length] = '\0';
-  return UnderFolder(target);
+  return PathOfFd(fd, target) && UnderFolder(target);
 }
 
 bool Refuse(int error) {

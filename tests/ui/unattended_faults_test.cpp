@@ -26,21 +26,6 @@ namespace {
 
 using testing::MainWindowTest;
 
-class Lines : public Recorder {
- public:
-  void record(std::string_view kind, std::string_view text) override {
-    lines.push_back(std::string(kind) + " " + std::string(text));
-  }
-  bool has(const std::string& fragment) const {
-    for (const std::string& line : lines) {
-      if (line.find(fragment) != std::string::npos)
-        return true;
-    }
-    return false;
-  }
-  std::vector<std::string> lines;
-};
-
 class CountingInhibitor : public SleepInhibitor {
  public:
   void acquire() override { ++acquired; }
@@ -134,7 +119,7 @@ class UnattendedFaults : public MainWindowTest {
   QString button2() const { return find<QPushButton>("Button2")->text(); }
 
   PromptsWithHook prompts;
-  Lines recorder;
+  testing::LineRecorder recorder;
   CountingInhibitor inhibitor;
 };
 

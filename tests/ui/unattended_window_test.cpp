@@ -17,21 +17,6 @@ namespace {
 
 using testing::MainWindowTest;
 
-class ListRecorder : public Recorder {
- public:
-  void record(std::string_view kind, std::string_view text) override {
-    lines.push_back(std::string(kind) + " " + std::string(text));
-  }
-  bool has(const std::string& fragment) const {
-    for (const std::string& line : lines) {
-      if (line.find(fragment) != std::string::npos)
-        return true;
-    }
-    return false;
-  }
-  std::vector<std::string> lines;
-};
-
 class UnattendedWindow : public MainWindowTest {
  protected:
   TForm1& startRecorded() {
@@ -61,7 +46,7 @@ class UnattendedWindow : public MainWindowTest {
   }
   QString button2() const { return find<QPushButton>("Button2")->text(); }
 
-  ListRecorder recorder;
+  testing::LineRecorder recorder;
 };
 
 TEST_F(UnattendedWindow, WithTheOptionsOffTheWindowIsAsItWas) {
